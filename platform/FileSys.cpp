@@ -1,0 +1,239 @@
+#include "platform/FileSys.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace fsys {
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool WriteAll(int fd, std::string_view data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ExeDir() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "./";
+  std::string path(buf, static_cast<size_t>(n));
+  std::string dir, name;
+  SplitPath(path, dir, name);
+  return dir;
+}
+
+std::string WithSlash(std::string_view dir) {
+  std::string d(dir);
+  if (!d.empty() && d.back() != '/') d += '/';
+  return d;
+}
+
+void SplitPath(std::string_view path, std::string& dir, std::string& name) {
+  size_t p = path.rfind('/');
+  if (p == std::string_view::npos) {
+    dir.clear();
+    name = std::string(path);
+  } else {
+    dir = std::string(path.substr(0, p + 1));
+    name = std::string(path.substr(p + 1));
+  }
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(Lower(a[i]));
+    unsigned char y = static_cast<unsigned char>(Lower(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;  // a stable order for names that differ in case only
+}
+
+bool MaskMatch(std::string_view mask, std::string_view name) {
+  // Iterative wildcard match with one back-tracking point per "*".
+  size_t m = 0, n = 0, star = std::string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || Lower(mask[m]) == Lower(name[n]))) {
+      ++m;
+      ++n;
+    } else if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+std::string Resolve(std::string_view dir, std::string_view name) {
+  std::string d = WithSlash(dir);
+  std::string exact = d + std::string(name);
+  struct stat st;
+  if (::lstat(exact.c_str(), &st) == 0) return exact;
+  DIR* h = ::opendir(d.empty() ? "." : d.c_str());
+  if (!h) return exact;
+  std::string found;
+  while (dirent* e = ::readdir(h)) {
+    if (EqualNoCase(e->d_name, name)) {
+      // Several spellings: take the lowest, so the choice does not depend on
+      // the order of the folder.
+      if (found.empty() || std::string_view(e->d_name) < found) found = e->d_name;
+    }
+  }
+  ::closedir(h);
+  return found.empty() ? exact : d + found;
+}
+
+std::string ResolvePath(std::string_view path) {
+  std::string dir, name;
+  SplitPath(path, dir, name);
+  return Resolve(dir, name);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ListDir(const std::string& dir, std::string_view mask, std::vector<DirEntry>& out) {
+  out.clear();
+  std::string d = WithSlash(dir);
+  DIR* h = ::opendir(d.empty() ? "." : d.c_str());
+  if (!h) return false;
+  while (dirent* e = ::readdir(h)) {
+    std::string_view n = e->d_name;
+    if (n == "." || n == "..") continue;
+    if (!MaskMatch(mask, n)) continue;
+    DirEntry de;
+    de.name = e->d_name;
+    struct stat st;
+    std::string full = d + de.name;
+    if (::lstat(full.c_str(), &st) == 0) {
+      de.isLink = S_ISLNK(st.st_mode);
+      if (de.isLink) ::stat(full.c_str(), &st);
+      de.isDir = S_ISDIR(st.st_mode);
+      de.size = st.st_size;
+      de.mtime = st.st_mtime;
+    }
+    out.push_back(std::move(de));
+  }
+  ::closedir(h);
+  std::sort(out.begin(), out.end(),
+            [](const DirEntry& a, const DirEntry& b) { return LessNoCase(a.name, b.name); });
+  return true;
+}
+
+int CreateTempFile(const std::string& dir, std::string_view prefix, std::string& path) {
+  static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
+  std::string d = WithSlash(dir);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(rng() & 0xFFFF));
+    std::string p = d + std::string(prefix) + hex + ".TMP";
+    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      path = p;
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+  out.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return ::close(fd) == 0;
+}
+
+int ReplaceFile(const std::string& path, std::string_view content) {
+  std::string dir, name;
+  SplitPath(path, dir, name);
+  std::string tmp = WithSlash(dir.empty() ? "." : dir) + "." + name + ".XXXXXX";
+  int fd = ::mkstemp(tmp.data());
+  if (fd < 0) return errno ? errno : EIO;
+  int err = 0;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  else ::fchmod(fd, 0644);
+  if (!WriteAll(fd, content)) err = errno;
+  if (!err && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+  if (err) {
+    ::unlink(tmp.c_str());
+    return err;
+  }
+  return 0;
+}
+
+bool FreeSpace(const std::string& dir, uint64_t& bytes) {
+  struct statvfs sv;
+  if (::statvfs(dir.empty() ? "." : dir.c_str(), &sv) != 0) return false;
+  bytes = static_cast<uint64_t>(sv.f_bavail) * sv.f_frsize;
+  return true;
+}
+
+void DeleteMatching(const std::string& pathMask) {
+  std::string dir, mask;
+  SplitPath(pathMask, dir, mask);
+  std::vector<DirEntry> list;
+  if (!ListDir(dir, mask, list)) return;
+  for (const DirEntry& e : list) {
+    if (e.isLink || e.isDir) continue;
+    std::string full = WithSlash(dir) + e.name;
+    ::chmod(full.c_str(), 0644);
+    ::unlink(full.c_str());
+  }
+}
+
+}  // namespace fsys

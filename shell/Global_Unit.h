@@ -1,0 +1,51 @@
+// Shared state of ORVO that every subsystem reads. Plain C++ so that the
+// worker threads and the engines can use it without the forms.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Folder of the program file, always ending in "/".
+extern std::string ProgramDir;
+// 0 or 1 after start-up; chooses the data-kind table and the selection form.
+extern int SystemType;
+// Path of the control file (ENVIRON.DAT field 0).
+extern std::string ControlFileName;
+// 0 save, 1 load, 2 speed-dial registration.
+extern int OperationKind;
+// 0 system speed dial, 1 personal, 2 ID card, 3 extension directory.
+extern int SpeedDialMode;
+extern int SelectionReturn;
+extern int ComListReturn;
+extern int DumpMode;
+extern std::array<std::string, 16> PartFileName;
+extern std::string PrintProgressCaption;
+extern std::string PrintProgressText;
+// Set by the Cancel button of the confirmation dialog; polled by printing loops.
+extern std::atomic<int> CancelRequested;
+extern std::string ScreenFilesDir;
+// 1 while the connection runs over UDP.
+extern std::atomic<int> EthernetMode;
+extern std::atomic<int> LinkTimeOutSec;
+extern std::atomic<int> LinkRetryCount;
+extern uint16_t UdpOwnPort;
+extern uint16_t UdpRemotePort;
+// 1 after a link operation was ended by the exchange's disconnect notice.
+extern std::atomic<int> LineLost;
+
+// Data-kind table: file name per slot, and the save request code ('\0' = none).
+extern std::array<std::string, 9> DataFileName;
+extern std::array<char, 8> DataKindCode;
+
+// Fills DataFileName and DataKindCode for a system type (0 or 1).
+void Global_FillDataKinds(int systemType);
+
+// Reads "Orvo.Inf" in ProgramDir into SystemType; false on any failure, in
+// which case SystemType keeps its value.
+bool Common_ReadSystemType();
+
+// The reading rule of Orvo.Inf on its own: the first line as an integer
+// (text that is not a number gives -1).
+int Common_ParseSystemType(const std::string& content);

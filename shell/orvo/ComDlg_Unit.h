@@ -1,0 +1,20 @@
+// ORVO's numbered message and input dialogs (MSGDLG.DAT, INPDLG.DAT).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TConf_Dlg;
+class TInput_Dlg;
+
+extern TConf_Dlg* Conf_Dlg;
+extern TInput_Dlg* Input_Dlg;
+// Forbidden characters of the prompt shown last.
+extern std::string ForbiddenChars;
+
+// 1 OK, 2 Cancel; 0 when the dialog is the visible progress box and only
+// its texts changed.
+int MsgDlg_Show(std::string_view number);
+
+// 1 with the entered text in text, or 2 with text unchanged.
+int InpDlg_Show(std::string_view number, std::string& text);

@@ -1,0 +1,55 @@
+// The confirmation dialog: a modal message box with OK / Cancel whose texts
+// come from a message file, and the modeless progress box of printing loops.
+#pragma once
+
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "shell/MsgFile.h"
+
+class TConf_Dlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TConf_Dlg(QWidget* parent = nullptr);
+
+  QFrame* Msg_Bvl;
+  QLabel* Msg_Lbl;
+  QPushButton* Ok_BitBtn;
+  QPushButton* Cancel_BitBtn;
+  QPushButton* Help_BitBtn;
+
+  // Sets caption, text and buttons from a loaded message.
+  void SetContent(const MsgDlgContent& m);
+
+  // Shows the dialog modally and returns 1 (OK) or 2 (Cancel). A message
+  // that enables no button gets OK, so that it can always be dismissed.
+  int ShowModal();
+
+  // Progress box of the printing loops: Cancel only, modeless.
+  void BeginProgress(const QString& caption, const QString& text);
+  void EndProgress();
+
+  void FormCreate();
+  void FormShow();
+  void Cancel_BitBtnClick();
+
+ signals:
+  // Cancel was pressed (modal or progress box).
+  void cancelPressed();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void reject() override;
+};
+
+// Button captions shared by the confirmation and input dialogs.
+void Lang_Conf(TConf_Dlg* dlg);
+
+// The dialog centred on the screen, as both numbered dialogs place themselves.
+void CenterOnScreen(QWidget* w);
+
+// The program's one font, mapped to an installed Japanese font.
+QFont Orvo_Font(int pixelSize);

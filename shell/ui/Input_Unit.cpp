@@ -1,0 +1,96 @@
+#include "shell/ui/Input_Unit.h"
+
+#include <QCloseEvent>
+
+#include "platform/ui/QtText.h"
+#include "shell/ui/Conf_Unit.h"
+
+void ForbiddenCharValidator::SetForbidden(const std::string& cp932Chars) {
+  forbidden_ = ToQ(cp932Chars);
+}
+
+QValidator::State ForbiddenCharValidator::validate(QString& input, int&) const {
+  for (QChar c : input)
+    if (forbidden_.contains(c)) return Invalid;
+  auto bytes = FromQ(input);
+  if (!bytes) return Invalid;
+  if (maxBytes_ > 0 && static_cast<int>(bytes->size()) > maxBytes_) return Invalid;
+  return Acceptable;
+}
+
+TInput_Dlg::TInput_Dlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("Input_Dlg");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowStaysOnTopHint);
+  setFixedSize(426, 178);
+  Msg_Lbl = new QLabel(this);
+  Msg_Lbl->setGeometry(16, 10, 394, 50);
+  Msg_Lbl->setWordWrap(true);
+  Field_Lbl = new QLabel(this);
+  Field_Lbl->setGeometry(16, 66, 394, 18);
+  Input_Edt = new QLineEdit(this);
+  Input_Edt->setGeometry(16, 88, 394, 24);
+  validator_ = new ForbiddenCharValidator(Input_Edt);
+  Input_Edt->setValidator(validator_);
+  Ok_BitBtn = new QPushButton(this);
+  Ok_BitBtn->setGeometry(48, 136, 100, 32);
+  Ok_BitBtn->setDefault(true);
+  Cancel_BitBtn = new QPushButton(this);
+  Cancel_BitBtn->setGeometry(162, 136, 100, 32);
+  Help_BitBtn = new QPushButton(this);
+  Help_BitBtn->setGeometry(276, 136, 100, 32);
+  Help_BitBtn->hide();
+  connect(Ok_BitBtn, &QPushButton::clicked, this, [this] { done(1); });
+  connect(Cancel_BitBtn, &QPushButton::clicked, this, [this] { done(2); });
+  FormCreate();
+}
+
+void TInput_Dlg::FormCreate() { Lang_Input(this); }
+
+void TInput_Dlg::SetContent(const InpDlgContent& p) {
+  setWindowTitle(ToQ(p.caption));
+  Msg_Lbl->setText(ToQ(p.text).replace(U8("\r\n"), U8("\n")));
+  Field_Lbl->setText(ToQ(p.label));
+  validator_->SetForbidden(p.forbiddenChars);
+  validator_->SetMaxBytes(p.maxLength);
+  Input_Edt->setMaxLength(p.maxLength > 0 ? p.maxLength : 32767);
+  Input_Edt->setEchoMode(p.passwordChar.empty() ? QLineEdit::Normal : QLineEdit::Password);
+  Ok_BitBtn->setVisible(p.ok);
+  Cancel_BitBtn->setVisible(p.cancel);
+  Help_BitBtn->setVisible(false);
+  Input_Edt->clear();
+}
+
+int TInput_Dlg::ShowModal() {
+  if (Ok_BitBtn->isHidden() && Cancel_BitBtn->isHidden()) Ok_BitBtn->setVisible(true);
+  int r = exec();
+  return r == 1 ? 1 : 2;
+}
+
+std::string TInput_Dlg::Text() const { return FromQ(Input_Edt->text()).value_or(std::string()); }
+
+void TInput_Dlg::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  FormShow();
+}
+
+void TInput_Dlg::FormShow() {
+  CenterOnScreen(this);
+  Input_Edt->setFocus();
+}
+
+void TInput_Dlg::reject() {
+  if (!Cancel_BitBtn->isHidden()) done(2);
+}
+
+void TInput_Dlg::closeEvent(QCloseEvent* e) {
+  if (Cancel_BitBtn->isHidden()) e->ignore();
+  else done(2);
+}
+
+void Lang_Input(TInput_Dlg* dlg) {
+  dlg->setFont(Orvo_Font(12));
+  dlg->Ok_BitBtn->setText(U8("ＯＫ(&O)"));
+  dlg->Cancel_BitBtn->setText(U8("ｷｬﾝｾﾙ(&C)"));
+  dlg->Help_BitBtn->setText(U8("ﾍﾙﾌﾟ(&H)"));
+}

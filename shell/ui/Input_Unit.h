@@ -1,0 +1,57 @@
+// The input dialog: one line of text asked for by a numbered prompt.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+#include "shell/MsgFile.h"
+
+// Refuses text that holds a forbidden character (compared as whole
+// characters), text with no CP932 form, and text over a byte limit. As a
+// validator it covers typing, pasting and input methods alike.
+class ForbiddenCharValidator : public QValidator {
+ public:
+  explicit ForbiddenCharValidator(QObject* parent = nullptr) : QValidator(parent) {}
+  void SetForbidden(const std::string& cp932Chars);
+  void SetMaxBytes(int n) { maxBytes_ = n; }
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  QString forbidden_;
+  int maxBytes_ = 0;
+};
+
+class TInput_Dlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TInput_Dlg(QWidget* parent = nullptr);
+
+  QLabel* Msg_Lbl;
+  QLabel* Field_Lbl;
+  QLineEdit* Input_Edt;
+  QPushButton* Ok_BitBtn;
+  QPushButton* Cancel_BitBtn;
+  QPushButton* Help_BitBtn;
+
+  void SetContent(const InpDlgContent& p);
+  // Modal; 1 (OK) or 2 (Cancel). With no button enabled, OK is shown.
+  int ShowModal();
+  // The entered text in CP932.
+  std::string Text() const;
+
+  void FormCreate();
+  void FormShow();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void reject() override;
+
+ private:
+  ForbiddenCharValidator* validator_;
+};
+
+void Lang_Input(TInput_Dlg* dlg);
