@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "link/ui/UserTimerTicks.h"
 #include "platform/SingleInstance.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
@@ -35,6 +36,7 @@ int ORVO_Main(int argc, char** argv) {
   // Before anything else: a second start creates, deletes and shows nothing.
   if (!plat::AcquireSingleInstance("TMain_Frm")) return 0;
   QApplication app(argc, argv);
+  UserTimer_InstallQtTicks();
   if (!ORVO_CreateForms()) return 0;
   Main_Frm->show();
   return app.exec();
