@@ -243,7 +243,7 @@ void TMain_Frm::WMDisconnectNotice() {
   if (Hooks().disconnectNotice) Hooks().disconnectNotice();
   // With no subform open nobody else would notice the lost line, and the
   // buttons must not keep claiming a connection that is gone.
-  if (SB_GB->isVisible()) {
+  if (!SB_GB->isHidden()) {
     Common_SetDisconnected();
     Main_StsBar->showMessage(ToQ(DisconnectedText));
   }

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTest>
+
+#include "platform/ui/QtText.h"
+#include "shell/Global_Unit.h"
+#include "shell/orvo/ComDlg_Unit.h"
+#include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Input_Unit.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ui/ModalHelper.h"
+
+namespace {
+
+class Dialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("MSGDLG.DAT", SjisLines({"J7102=終了,終了しますか？$(CR)二行目,1,1",
+                                       "J0501=エラー,読めません。,1,0",
+                                       "J0002=なし,ボタンなし,0,2",
+                                       "J0003=取消,取消のみ,0,1"}));
+    dir.Write("INPDLG.DAT", SjisLines({"J1202=パスワード,入力してください,パスワード,8,*,,1,1",
+                                       "J1701=ファイル名,名前,名前,20,,\\/:,1,1"}));
+    ProgramDir = dir.path();
+  }
+  TempDir dir;
+};
+
+TEST_F(Dialogs, MessageShowsTextButtonsAndReturnsThePress) {
+  QString text;
+  bool cancelVisible = false;
+  WhenModal([&](QDialog* d) {
+    auto* c = static_cast<TConf_Dlg*>(d);
+    text = c->Msg_Lbl->text();
+    cancelVisible = c->Cancel_BitBtn->isVisible();
+    c->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(MsgDlg_Show("7102"), 1);
+  EXPECT_EQ(text, U8("終了しますか？\n二行目"));
+  EXPECT_TRUE(cancelVisible);
+
+  CancelRequested = 0;
+  WhenModal([](QDialog* d) { static_cast<TConf_Dlg*>(d)->Cancel_BitBtn->click(); });
+  EXPECT_EQ(MsgDlg_Show("7102"), 2);
+  EXPECT_EQ(CancelRequested.load(), 1);
+}
+
+TEST_F(Dialogs, EscapeCancelsOnlyWhereCancelIsShown) {
+  // OK only: Esc is ignored, the dialog stays until OK.
+  bool stillOpen = false;
+  WhenModal([&](QDialog* d) {
+    QTest::keyClick(d, Qt::Key_Escape);
+    stillOpen = d->isVisible();
+    d->close();
+    stillOpen = stillOpen && d->isVisible();
+    static_cast<TConf_Dlg*>(d)->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(MsgDlg_Show("0501"), 1);
+  EXPECT_TRUE(stillOpen);
+
+  WhenModal([](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
+  EXPECT_EQ(MsgDlg_Show("0003"), 2);
+}
+
+TEST_F(Dialogs, AMessageWithoutButtonsStillGetsOk) {
+  bool okVisible = false;
+  WhenModal([&](QDialog* d) {
+    auto* c = static_cast<TConf_Dlg*>(d);
+    okVisible = c->Ok_BitBtn->isVisible();
+    c->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(MsgDlg_Show("0002"), 1);
+  EXPECT_TRUE(okVisible);
+}
+
+TEST_F(Dialogs, UnknownNumberShowsTheFallback) {
+  QString text;
+  WhenModal([&](QDialog* d) {
+    text = static_cast<TConf_Dlg*>(d)->Msg_Lbl->text();
+    static_cast<TConf_Dlg*>(d)->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(MsgDlg_Show("4444"), 1);
+  EXPECT_EQ(text, QString("Can not read messagefile"));
+}
+
+TEST_F(Dialogs, ProgressBoxOnlyChangesTextsAndReturnsZero) {
+  if (!Conf_Dlg) Conf_Dlg = new TConf_Dlg();
+  Conf_Dlg->BeginProgress(U8("印刷中"), U8("しばらくお待ちください..."));
+  EXPECT_TRUE(Conf_Dlg->isVisible());
+  EXPECT_EQ(CancelRequested.load(), 0);
+  EXPECT_EQ(MsgDlg_Show("0501"), 0);
+  EXPECT_EQ(Conf_Dlg->Msg_Lbl->text(), U8("読めません。"));
+  Conf_Dlg->Cancel_BitBtn->show();
+  Conf_Dlg->Cancel_BitBtn->click();
+  EXPECT_EQ(CancelRequested.load(), 1);
+  EXPECT_TRUE(Conf_Dlg->isVisible());  // the loop hides it, not the button
+  Conf_Dlg->EndProgress();
+  EXPECT_FALSE(Conf_Dlg->isVisible());
+}
+
+TEST_F(Dialogs, InputReturnsTextOnlyOnOk) {
+  std::string value = "old";
+  WhenModal([](QDialog* d) {
+    auto* i = static_cast<TInput_Dlg*>(d);
+    EXPECT_EQ(i->Input_Edt->echoMode(), QLineEdit::Password);
+    QTest::keyClicks(i->Input_Edt, "secret12345");
+    i->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(InpDlg_Show("1202", value), 1);
+  EXPECT_EQ(value, "secret12");  // at most 8 bytes
+
+  WhenModal([](QDialog* d) {
+    auto* i = static_cast<TInput_Dlg*>(d);
+    QTest::keyClicks(i->Input_Edt, "x");
+    i->Cancel_BitBtn->click();
+  });
+  EXPECT_EQ(InpDlg_Show("1202", value), 2);
+  EXPECT_EQ(value, "secret12");
+}
+
+TEST_F(Dialogs, ForbiddenCharactersAreRefusedTypedOrPasted) {
+  std::string value;
+  WhenModal([](QDialog* d) {
+    auto* i = static_cast<TInput_Dlg*>(d);
+    QTest::keyClicks(i->Input_Edt, "a\\b:c/d");
+    // A pasted text with a forbidden character is refused whole.
+    i->Input_Edt->insert("x/y");
+    // A character whose trail byte is 0x5C is no backslash.
+    i->Input_Edt->insert(U8("表"));
+    // Nor is a character with no CP932 form accepted.
+    i->Input_Edt->insert(U8("é"));
+    i->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(InpDlg_Show("1701", value), 1);
+  EXPECT_EQ(value, "abcd" + Sjis("表"));
+  EXPECT_EQ(ForbiddenChars, "\\/:");
+}
+
+}  // namespace

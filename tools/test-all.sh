@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the full build with all tests
+# (forms under offscreen Qt), the plain tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, a short run of every fuzz target and one
+# pass of every benchmark.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+bash tools/setup.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-20}
+passed=0
+failed=0
+
+count() {  # adds the counts of a ctest log to the totals
+  local line total nfail
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1 || true)
+  [ -n "$line" ] || { failed=$((failed + 1)); return; }
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  nfail=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - nfail))
+  failed=$((failed + nfail))
+}
+
+echo "== Build (g++, warnings on)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ninja -C build -j "$jobs"
+echo "== Tests"
+(cd build && ctest -j "$jobs" --output-on-failure --timeout 300) | tee build/ctest.log || true
+count build/ctest.log
+
+echo "== Sanitizer build (clang, ASan + UBSan) and fuzz targets"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DORVO_GUI=OFF -DORVO_SANITIZE=ON -DORVO_FUZZ=ON -DORVO_BENCH=OFF
+ninja -C build-asan -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && ctest -j "$jobs" -L unit --output-on-failure --timeout 600) | tee build-asan/ctest.log || true
+count build-asan/ctest.log
+
+for f in build-asan/fuzz/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus=$(mktemp -d)
+  [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+  echo "-- $name (${fuzz_seconds}s)"
+  if "$f" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" \
+       >"build-asan/$name.log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    tail -40 "build-asan/$name.log"
+    failed=$((failed + 1))
+  fi
+  rm -rf "$corpus"
+done
+
+echo "== Benchmarks (one short pass each; the ratio is the last line)"
+for b in build/bench/bench_*; do
+  [ -x "$b" ] || continue
+  if timeout 300 "$b" --benchmark_min_time=0.05 >"$b.log" 2>&1; then
+    echo "$(basename "$b"): $(tail -1 "$b.log")"
+    passed=$((passed + 1))
+  else
+    tail -20 "$b.log"
+    failed=$((failed + 1))
+  fi
+done
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
