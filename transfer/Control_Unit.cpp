@@ -514,7 +514,6 @@ int LineCheck(std::string_view line, int checkOnly) {
   if (g_cache.menu != menu || !SameDelim(g_cache.delim, s.Delim)) BuildCache(menu);
   const uint8_t* act = g_cache.act;
 
-  ResetEntry(s);
   const size_t n = line.size();
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   bool pendingReset = false;  // an entry ended; the next one empties the fields
@@ -785,6 +784,9 @@ int Ctl_Menu_Select(std::string_view line) {
 }
 
 int Ctl_Line_Check(std::string_view line, int checkOnly) {
+  // Emptied before anything else, so that no caller finds the text of an
+  // earlier line after a refusal.
+  ResetEntry(Ctl_State);
   if (!Ctl_State.Menu) return Ctl_UndefinedItem;
   try {
     return LineCheck(line, checkOnly);

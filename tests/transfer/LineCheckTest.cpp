@@ -364,9 +364,14 @@ TEST_F(LineCheck, MenuSelection) {
   EXPECT_EQ(Ctl_Menu_Select("/KNJ/"), 0);
   EXPECT_EQ(Ctl_State.Delim.Terminator, '\x11');
   EXPECT_EQ(Ctl_State.Delim.FieldSep, '\x06');
-  // Without a menu every data line is an undefined item.
+  // Without a menu every data line is an undefined item, and no text of an
+  // earlier line is left behind.
+  ASSERT_EQ(Ctl_Menu_Select("/DUP/"), 0);
+  ASSERT_EQ(Check("X=1;"), 0);
   Ctl_Menu_Clear();
   EXPECT_EQ(Check("0001=1;"), 3);
+  EXPECT_EQ(Ctl_State.Command, "");
+  EXPECT_EQ(Ctl_State.Item, nullptr);
   ASSERT_EQ(Ctl_Menu_Select("/S/"), 0);
   Ctl_Def_Free();
   EXPECT_EQ(Ctl_State.Menu, nullptr);
