@@ -37,12 +37,13 @@ void TLineTextEdit::ScrollLine(int count) {
 
 int TLineTextEdit::VisibleLine() const {
   // A line's height as laid out (font height plus leading); the area is the
-  // one the scroll range is computed from: the viewport less the top margin.
+  // viewport less the document margin above and below, counted as the
+  // scroll range counts it, so that TopLine can reach len - VisibleLine.
   qreal lineHeight = fontMetrics().lineSpacing();
   QTextBlock first = document()->firstBlock();
   if (first.isValid() && first.layout() && first.layout()->lineCount() > 0)
     lineHeight = first.layout()->lineAt(0).height();
   if (lineHeight <= 0) return 0;
-  qreal area = viewport()->height() - document()->documentMargin() - 1;
+  qreal area = viewport()->height() - 2 * document()->documentMargin() - 1;
   return std::max(0, static_cast<int>(std::floor(area / lineHeight)));
 }
