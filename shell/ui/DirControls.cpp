@@ -173,6 +173,8 @@ bool TFileListBox::SetDirectory(const std::string& dir) {
     auto* item = new QListWidgetItem(Native(e.name), this);
     item->setData(kPathRole, Bytes(e.name));
   }
+  // No file looks chosen until the user chooses one.
+  setCurrentItem(nullptr);
   return true;
 }
 
