@@ -7,7 +7,9 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 
-QFont Orvo_Font(int pixelSize) {
+QFont Orvo_Font(int pixelSize) { return Orvo_FontNamed("ＭＳ 明朝", pixelSize); }
+
+QFont Orvo_FontNamed(const char* utf8Name, int pixelSize) {
   static const bool substituted = [] {
     QFont::insertSubstitutions(U8("ＭＳ 明朝"), {U8("IPAMincho"), U8("IPA明朝"), U8("IPAexMincho")});
     QFont::insertSubstitutions(U8("ＭＳ Ｐゴシック"), {U8("IPAPGothic"), U8("IPA Pゴシック")});
@@ -15,7 +17,7 @@ QFont Orvo_Font(int pixelSize) {
     return true;
   }();
   (void)substituted;
-  QFont f(U8("ＭＳ 明朝"));
+  QFont f(U8(utf8Name));
   f.setPixelSize(pixelSize);
   return f;
 }

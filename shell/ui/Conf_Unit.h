@@ -53,3 +53,5 @@ void CenterOnScreen(QWidget* w);
 
 // The program's one font, mapped to an installed Japanese font.
 QFont Orvo_Font(int pixelSize);
+// Another of the layouts' fonts by its name ("ＭＳ Ｐゴシック", "MS Sans Serif").
+QFont Orvo_FontNamed(const char* utf8Name, int pixelSize);
