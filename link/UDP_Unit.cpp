@@ -242,7 +242,8 @@ int Udp_Send(uint8_t cmd, const void* payload, int len, uint16_t seq) {
   to.sin_family = UdpLinkState.peerFamily;
   to.sin_port = UdpLinkState.peerPort;
   to.sin_addr.s_addr = UdpLinkState.peerAddr;
-  // A lost frame is the retry's business, as is a lost datagram.
+  // The send's own result is not examined: a frame that did not go out is
+  // one whose reply never comes, and the transaction's retry sends it again.
   (void)::sendto(s->fd, frame, static_cast<size_t>(n), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&to),
                  sizeof to);
   return LINK_OK;
@@ -263,6 +264,7 @@ int Udp_Recv(uint8_t* buf, int* len) {
   int r = ::poll(&p, 1, PollMs());
   if (s->closed) return LINK_IO_ERROR;
   if (r == 0) return LINK_TIMEOUT;
+  // A signal cut the wait short: as if nothing had come.
   if (r < 0) return errno == EINTR ? LINK_TIMEOUT : LINK_IO_ERROR;
   sockaddr_in from{};
   socklen_t fl = sizeof from;
@@ -387,7 +389,11 @@ int Udp_Transact(uint8_t cmd, const void* payload, int len, uint8_t* reply, int*
     }
     if (!resend) break;
   }
-  if (seq != 0) UdpLinkState.sequence = seq >= UDP_SEQ_LAST ? 1 : static_cast<uint16_t>(seq + 1);
+  if (seq != 0) {
+    // Only if the link was not closed (and zeroed) under the transaction.
+    uint16_t expect = seq;
+    UdpLinkState.sequence.compare_exchange_strong(expect, seq >= UDP_SEQ_LAST ? 1 : static_cast<uint16_t>(seq + 1));
+  }
   WithTimer([](UserTimer& t) { t.ClearTimeOut(); });
   return result;
 }

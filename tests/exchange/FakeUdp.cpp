@@ -260,14 +260,15 @@ void FakeUdpExchange::Run() {
           (void)::sendto(fd_, buf.data(), len, 0, reinterpret_cast<sockaddr*>(&from), fl);
           continue;
         }
-        Handle(buf.data(), len, from);
+        // Undelayed answers go out at once, as the echo does.
+        for (const Out& o : Handle(buf.data(), len, from)) SendNow(o);
       }
     }
   }
 }
 
-void FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from) {
-  std::unique_lock<std::mutex> g(mu_);
+std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from) {
+  std::lock_guard<std::mutex> g(mu_);
   haveClient_ = true;
   client_ = from;
   FakeUdpReceived r;
@@ -285,7 +286,7 @@ void FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from
   ++receivedTotal_;
   if (cfg_.record) received_.push_back(r);
   cv_.notify_all();
-  if (!r.valid) return;
+  if (!r.valid) return {};
 
   std::vector<FakeUdpFrame> frames;
   uint32_t key;
@@ -297,7 +298,7 @@ void FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from
     frames = Answer(r.seq, r.cmd, r.payload, key);
     last_ = {true, r.seq, r.cmd, r.payload, frames, key};
   }
-  Emit(frames, r.seq, key);
+  return Emit(frames, r.seq, key);
 }
 
 // Under mu_. key: the key that the answer is scrambled with.
@@ -359,8 +360,10 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
   return st == standing_.end() ? std::vector<FakeUdpFrame>{} : st->second;
 }
 
-// Under mu_.
-void FakeUdpExchange::Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq, uint32_t key) {
+// Under mu_. Returns what is due now; delayed datagrams wait in pending_.
+std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq,
+                                                        uint32_t key) {
+  std::vector<Out> now;
   FakeUdpFaults& f = cfg_.faults;
   long long due = NowNs() + static_cast<long long>(f.delayMs) * 1000000;
   for (const FakeUdpFrame& fr : frames) {
@@ -383,8 +386,10 @@ void FakeUdpExchange::Emit(const std::vector<FakeUdpFrame>& frames, uint16_t req
       Scramble(o.bytes, key);
       o.other = Take(f.otherAddress);
     }
-    pending_.emplace(due, std::move(o));
+    if (f.delayMs > 0) pending_.emplace(due, std::move(o));
+    else now.push_back(std::move(o));
   }
+  return now;
 }
 
 std::unique_ptr<FakeUdpExchange> FakeUdp_StartFromArgs(int argc, char** argv, std::string& error) {

@@ -116,9 +116,9 @@ class FakeUdpExchange {
   };
 
   void Run();
-  void Handle(const uint8_t* d, size_t n, const sockaddr_in& from);
+  std::vector<Out> Handle(const uint8_t* d, size_t n, const sockaddr_in& from);
   std::vector<FakeUdpFrame> Answer(uint16_t seq, uint8_t cmd, const std::string& payload, uint32_t& key);
-  void Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq, uint32_t key);
+  std::vector<Out> Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq, uint32_t key);
   std::string Build(int seq, uint8_t cmd, const std::string& payload) const;
   void Scramble(std::string& f, uint32_t key) const;
   void SendNow(const Out& o);
