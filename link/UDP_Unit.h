@@ -134,7 +134,9 @@ int Udp_CheckReply(uint8_t sentCmd, const uint8_t* reply, int payloadLen, uint16
 int Udp_Flush();
 // One request and its reply, with the registered timer's link time-out
 // and the retry budget. reply: UDP_REPLY_BUF bytes, left as
-// Udp_RecvReply leaves it; replyLen: its payload length. Link result code.
+// Udp_RecvReply leaves it; replyLen: its payload length. Link result code;
+// 1 at once (nothing sent) with no registered timer, and 1 when the timer
+// or the socket goes away during the wait.
 int Udp_Transact(uint8_t cmd, const void* payload, int len, uint8_t* reply, int* replyLen);
 
 // A single control byte in Ethernet mode: a payload-less transaction with
