@@ -100,6 +100,21 @@ void FakeSerialExchange::Stop() {
 
 void FakeSerialExchange::HangUp() { Stop(); }
 
+void FakeSerialExchange::Pause() {
+  if (!thread_.joinable()) return;
+  eventfd_write(stopFd_, 1);
+  thread_.join();
+  eventfd_t v;
+  eventfd_read(stopFd_, &v);
+  inBuf_.clear();
+  inPos_ = 0;
+  SetIdle(false);
+}
+
+void FakeSerialExchange::Resume() {
+  if (!thread_.joinable() && master_ >= 0) thread_ = std::thread([this] { Serve(); });
+}
+
 bool FakeSerialExchange::LinkPort(const std::string& programDir, int n, std::string* error) {
   namespace fs = std::filesystem;
   std::error_code ec;

@@ -50,6 +50,11 @@ class FakeSerialExchange {
   void Stop();
   // Ends the line as a pulled cable would: ORVO's side sees a hang-up.
   void HangUp();
+  // Stops serving but keeps the line up, so that another far side can use
+  // MasterFd() for a while; Resume serves again.
+  void Pause();
+  void Resume();
+  int MasterFd() const { return master_; }
 
   // The device ORVO opens.
   const std::string& PortPath() const { return slavePath_; }

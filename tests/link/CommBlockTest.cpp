@@ -95,6 +95,18 @@ TEST_F(CommSend, NakToTheFrameResendsAtOnce) {
   EXPECT_EQ(core->Requests().size(), 1u);
 }
 
+TEST_F(CommSend, ANakDoesNotUseUpAnAttempt) {
+  // A time-out uses the first attempt; after the NAK the second one is left.
+  Faults([](SerialFaults& f) { f.silentEnq = 1; f.nakEnq = 1; });
+  EXPECT_EQ(Send(kReq), LINK_OK);
+  EXPECT_EQ(Sent(), B({ENQ, ENQ, ENQ}) + kReqFrame + B({EOT}));
+
+  fake.ClearReceived();
+  Faults([](SerialFaults& f) { f.silentFrame = 1; f.nakFrame = 1; });
+  EXPECT_EQ(Send(kReq), LINK_OK);
+  EXPECT_EQ(Sent(), B({ENQ}) + kReqFrame + kReqFrame + kReqFrame + B({EOT}));
+}
+
 TEST_F(CommSend, AStrangeAnswerToTheFrameIsAskedAgainWithNak) {
   Faults([](SerialFaults& f) { f.junkFrame = 1; });
   EXPECT_EQ(Send(kReq), LINK_OK);
