@@ -69,8 +69,9 @@ int Comm_ReadBytes(char* buf, int count, int& received);
 int Comm_WriteBytes(const char* text, int count);
 
 // Over Ethernet a single control byte goes out as a UDP command without
-// payload. The UDP link installs this; it runs the transaction and returns
-// its link result. Unset, the send fails with 1.
+// payload. The UDP link installs this: it runs that one transaction
+// (time-out LinkTimeOutSec, 2 retries) and returns its link result as it is;
+// Comm_SendByte turns 101 into LineLost and 1. Unset, the send fails with 1.
 extern int (*Comm_EthernetSendByte)(uint8_t b);
 
 // Block protocol.
