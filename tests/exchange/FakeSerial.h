@@ -1,0 +1,121 @@
+// The serial side of the fake exchange: the far end of a pseudo-terminal pair
+// that speaks the block protocol, the log-in and the control bytes, with
+// switches for faults.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "tests/exchange/FakeCore.h"
+
+// Each count is used up as the fault fires, so "1" means "once, then well".
+struct SerialFaults {
+  // Answers to what ORVO sends.
+  int nakEnq = 0;       // NAK to an ENQ
+  int eotEnq = 0;       // EOT to an ENQ
+  int silentEnq = 0;    // no answer to an ENQ
+  int nakFrame = 0;     // NAK to a good frame
+  int junkFrame = 0;    // a byte that is neither ACK, NAK nor EOT to a frame
+  int eotFrame = 0;     // EOT instead of ACK to a frame
+  int silentFrame = 0;  // no answer to a frame
+  // Blocks the fake sends.
+  int badBcc = 0;    // frame with a wrong BCC
+  int noStx = 0;     // frame without its STX
+  int overLong = 0;  // STX and 2048 text bytes, no ETX
+  int noEot = 0;     // block without its closing EOT
+  int junkEot = 0;   // another byte in place of the closing EOT
+  // Everything.
+  bool silent = false;  // reads everything, answers nothing
+  int byteDelayMs = 0;  // writes one byte at a time, pausing after each
+
+  // Sets a switch by its command-line name ("nak-enq", "byte-delay", ...).
+  bool Set(const std::string& name, int value);
+};
+
+class FakeSerialExchange {
+ public:
+  explicit FakeSerialExchange(std::shared_ptr<FakeCore> core = nullptr);
+  ~FakeSerialExchange();
+  FakeSerialExchange(const FakeSerialExchange&) = delete;
+  FakeSerialExchange& operator=(const FakeSerialExchange&) = delete;
+
+  // Opens the pseudo-terminal pair and starts serving it.
+  bool Start(std::string* error = nullptr);
+  void Stop();
+  // Ends the line as a pulled cable would: ORVO's side sees a hang-up.
+  void HangUp();
+  // Stops serving but keeps the line up, so that another far side can use
+  // MasterFd() for a while; Resume serves again.
+  void Pause();
+  void Resume();
+  int MasterFd() const { return master_; }
+
+  // The device ORVO opens.
+  const std::string& PortPath() const { return slavePath_; }
+  // Makes programDir/ports/comN lead to the port (an older entry is replaced).
+  bool LinkPort(const std::string& programDir, int n, std::string* error = nullptr);
+
+  FakeCore& Core() { return *core_; }
+  void SetFaults(const SerialFaults& f);
+  SerialFaults Faults() const;  // what is left of them
+  // How long the fake waits for each answer of ORVO's.
+  void SetReplyWaitMs(int ms) { replyWaitMs_ = ms; }
+
+  // Sent when the line is idle, in the order given: a block offered with the
+  // protocol, or raw bytes (noise).
+  void PushBlock(const std::string& text);
+  void PushRaw(const std::string& bytes);
+
+  // Every byte ORVO has sent, in order.
+  std::string Received() const;
+  void ClearReceived();
+  // True once the fake has been idle, with nothing queued and nothing
+  // arriving, for a short while.
+  bool WaitIdle(int timeoutMs);
+
+ private:
+  enum : int { kTimedOut = -1, kGone = -2, kWoken = -3 };
+  struct Outgoing {
+    bool block;
+    std::string bytes;
+  };
+
+  void Serve();
+  int Get(int timeoutMs, bool idle = false);
+  bool Put(const std::string& bytes);
+  bool Take(int SerialFaults::*fault);
+  int ReadFrameBody(std::string& text);
+  void TakeBlock();
+  void Complete(const std::string& request);
+  bool OfferBlock(const std::string& text);
+  std::string MakeFrame(const std::string& text);
+  void LogIn();
+  void SetIdle(bool idle);
+
+  std::shared_ptr<FakeCore> core_;
+  int master_ = -1;
+  int slaveKeep_ = -1;  // keeps the line up while ORVO has the port closed
+  int stopFd_ = -1;
+  int pushFd_ = -1;
+  std::string slavePath_;
+  std::thread thread_;
+  std::atomic<int> replyWaitMs_{15000};
+
+  mutable std::mutex mu_;
+  std::condition_variable idleCv_;
+  SerialFaults faults_;
+  std::deque<Outgoing> outgoing_;
+  std::string received_;
+  bool idle_ = false;
+
+  // Thread-only state.
+  std::string inBuf_;
+  size_t inPos_ = 0;
+  bool enqPending_ = false;
+};

@@ -1,0 +1,122 @@
+// The fake exchange as a program, for trying ORVO by hand:
+//
+//   fake_exchange_run [--serial] [--dir PROGRAMDIR] [--com N]
+//                     [--password TEXT] [--script FILE] [--fault NAME=N]...
+//
+// --serial serves a pseudo-terminal (the default when no side is chosen);
+// --dir links PROGRAMDIR/ports/comN (N from --com, default 1) to it, so that
+// ORVO started from that folder reaches it as "COM"+N. --script answers
+// request texts (see ScriptTable::Load). --fault sets a fault switch of the
+// serial side (nak-enq, bad-bcc, silent, byte-delay, ...). It runs until
+// interrupted.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/exchange/FakeCore.h"
+#include "tests/exchange/FakeSerial.h"
+
+namespace {
+
+struct SerialOptions {
+  bool on = false;
+  std::string programDir;
+  int com = 1;
+  SerialFaults faults;
+};
+
+struct Options {
+  std::string password;
+  std::string scriptFile;
+  SerialOptions serial;
+};
+
+int Usage(const char* why) {
+  std::fprintf(stderr,
+               "fake_exchange_run: %s\n"
+               "usage: fake_exchange_run [--serial] [--dir PROGRAMDIR] [--com N]\n"
+               "       [--password TEXT] [--script FILE] [--fault NAME=N]...\n",
+               why);
+  return 2;
+}
+
+// Returns an error text, or empty when the arguments are good.
+std::string Parse(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    const char* v = nullptr;
+    if (a == "--serial") {
+      o.serial.on = true;
+    } else if (a == "--dir" && (v = value())) {
+      o.serial.on = true;
+      o.serial.programDir = v;
+      if (o.serial.programDir.empty() || o.serial.programDir.back() != '/') o.serial.programDir += '/';
+    } else if (a == "--com" && (v = value())) {
+      o.serial.com = std::atoi(v);
+      if (o.serial.com < 1) return "--com wants a port number from 1";
+    } else if (a == "--password" && (v = value())) {
+      o.password = v;
+    } else if (a == "--script" && (v = value())) {
+      o.scriptFile = v;
+    } else if (a == "--fault" && (v = value())) {
+      std::string f = v;
+      size_t eq = f.find('=');
+      std::string name = f.substr(0, eq);
+      int n = eq == std::string::npos ? 1 : std::atoi(f.c_str() + eq + 1);
+      if (!o.serial.faults.Set(name, n)) return "unknown fault " + name;
+    } else {
+      return "bad argument " + a;
+    }
+  }
+  bool anySide = o.serial.on;
+  if (!anySide) o.serial.on = true;
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  std::string err = Parse(argc, argv, o);
+  if (!err.empty()) return Usage(err.c_str());
+
+  // Signals are taken by sigwait below, not by a handler in some thread.
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+
+  auto script = std::make_shared<ScriptTable>();
+  if (!o.scriptFile.empty() && !script->Load(o.scriptFile, &err)) return Usage(err.c_str());
+  auto core = std::make_shared<FakeCore>(script);
+  core->SetPassword(o.password);
+
+  std::unique_ptr<FakeSerialExchange> serial;
+  if (o.serial.on) {
+    serial = std::make_unique<FakeSerialExchange>(core);
+    serial->SetFaults(o.serial.faults);
+    if (!serial->Start(&err)) {
+      std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
+      return 1;
+    }
+    std::printf("serial: %s\n", serial->PortPath().c_str());
+    if (!o.serial.programDir.empty()) {
+      if (!serial->LinkPort(o.serial.programDir, o.serial.com, &err)) {
+        std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
+        return 1;
+      }
+      std::printf("serial link: %sports/com%d\n", o.serial.programDir.c_str(), o.serial.com);
+    }
+  }
+  std::printf("ready\n");
+  std::fflush(stdout);
+
+  int sig = 0;
+  sigwait(&stop, &sig);
+  return 0;
+}

@@ -1,0 +1,309 @@
+// The serial port: opening, line settings, byte input and output, watching,
+// and the fake exchange's log-in and control bytes.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "tests/link/CommFixture.h"
+
+namespace {
+
+TEST(CommPortPath, ComNResolvesToTheLinkElseTheDevice) {
+  TempDir dir;
+  ProgramDir = dir.path();
+  dir.Write("ports/com3", "");
+  EXPECT_EQ(Comm_PortPath("COM3"), dir.path() + "ports/com3");
+  EXPECT_EQ(Comm_PortPath("COM2"), "/dev/ttyS1");
+  EXPECT_EQ(Comm_PortPath("COM10"), "/dev/ttyS9");
+  for (const char* bad : {"COM", "COM0", "COMx", "COM1a", "LPT1", "com1", "COM12345"})
+    EXPECT_EQ(Comm_PortPath(bad), "") << bad;
+  // Not a terminal: refused.
+  CommPortName = "COM3";
+  EXPECT_EQ(Comm_Open(), LINK_IO_ERROR);
+  EXPECT_FALSE(Comm_IsOpen());
+  ProgramDir.clear();
+}
+
+using CommPort = CommLine;
+
+TEST_F(CommPort, SetupMakesTheLineRaw8N1WithHardwareFlowControl) {
+  int fd = ::open(fake.PortPath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  termios t;
+  ASSERT_EQ(::tcgetattr(fd, &t), 0);
+  ::close(fd);
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB), 0u);
+  EXPECT_NE(t.c_cflag & CLOCAL, 0u);
+  EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ISTRIP | ICRNL | PARMRK), 0u);
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+  EXPECT_EQ(t.c_oflag & OPOST, 0u);
+  EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
+
+  EXPECT_EQ(Comm_Setup(38400), LINK_OK);
+  EXPECT_EQ(Comm_Setup(12345), LINK_IO_ERROR);  // no such speed
+}
+
+TEST_F(CommPort, TheOpenPortIsNotShared) {
+  EXPECT_EQ(Comm_Open(), LINK_IO_ERROR);  // already open
+  int fd = ::open(fake.PortPath().c_str(), O_RDWR | O_NOCTTY);
+  if (fd >= 0) {  // a privileged open passes TIOCEXCL; the lock still holds
+    EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
+  }
+  EXPECT_EQ(Comm_Close(), LINK_OK);
+  EXPECT_FALSE(Comm_IsOpen());
+  EXPECT_EQ(Comm_Close(), LINK_OK);
+  EXPECT_EQ(Comm_Open(), LINK_OK);
+}
+
+TEST_F(CommPort, AClosedPortFailsEveryCall) {
+  Comm_Close();
+  uint8_t b;
+  int n;
+  char buf[8];
+  EXPECT_EQ(Comm_ReadByte(b), LINK_IO_ERROR);
+  EXPECT_EQ(Comm_SendByte('x'), LINK_IO_ERROR);
+  EXPECT_EQ(Comm_ReadBytes(buf, 4, n), LINK_IO_ERROR);
+  EXPECT_EQ(Comm_WriteBytes("ab", 2), LINK_IO_ERROR);
+  EXPECT_EQ(Comm_SendBlock("ab", 2), LINK_IO_ERROR);
+  EXPECT_EQ(Comm_Setup(9600), LINK_IO_ERROR);
+  EXPECT_EQ(Comm_InQueue(), -1);
+}
+
+TEST_F(CommPort, ReadsTimeOutOnceOrTwiceAndSeeAHangUpAtOnce) {
+  uint8_t b;
+  long ms = ElapsedMs([&] { EXPECT_EQ(Comm_ReadByte(b), LINK_TIMEOUT); });
+  EXPECT_GE(ms, kRcvMs);
+  EXPECT_LT(ms, kRcvMs + 300);
+  ms = ElapsedMs([&] { EXPECT_EQ(Comm_ReadByteRetry(b), LINK_TIMEOUT); });
+  EXPECT_GE(ms, 2 * kRcvMs);
+
+  fake.PushRaw("Z");
+  EXPECT_EQ(Comm_ReadByte(b), LINK_OK);
+  EXPECT_EQ(b, 'Z');
+
+  fake.HangUp();
+  ms = ElapsedMs([&] { EXPECT_EQ(Comm_ReadByte(b), LINK_IO_ERROR); });
+  EXPECT_LT(ms, kRcvMs);
+}
+
+TEST_F(CommPort, ReadBytesGivesTextCutAtNulAndTheCountRead) {
+  char buf[kCommBufSize + 1];
+  int n = -1;
+  fake.PushRaw(std::string("abc\0de", 6));
+  EXPECT_EQ(Comm_ReadBytes(buf, 6, n), LINK_OK);
+  EXPECT_EQ(n, 6);
+  EXPECT_STREQ(buf, "abc");
+
+  fake.PushRaw("xyz");
+  EXPECT_EQ(Comm_ReadBytes(buf, 10, n), LINK_TIMEOUT);
+  EXPECT_EQ(n, 3);
+  EXPECT_STREQ(buf, "xyz");
+
+  fake.PushRaw(std::string(2100, 'q'));
+  EXPECT_EQ(Comm_ReadBytes(buf, 5000, n), LINK_OK);  // at most 2048
+  EXPECT_EQ(n, kCommBufSize);
+  EXPECT_EQ(std::strlen(buf), static_cast<size_t>(kCommBufSize));
+  Comm_Purge();
+}
+
+TEST_F(CommPort, ReadBytesGathersBytesThatTrickleIn) {
+  SerialFaults f;
+  f.byteDelayMs = 10;
+  fake.SetFaults(f);
+  fake.PushRaw("OK\r\n");
+  char buf[8];
+  int n;
+  EXPECT_EQ(Comm_ReadBytes(buf, 4, n), LINK_OK);
+  EXPECT_STREQ(buf, "OK\r\n");
+}
+
+TEST_F(CommPort, WriteBytesRefusesMoreThan2048AndNeverTakesBytesAfterNul) {
+  std::string big(2049, 'w');
+  EXPECT_EQ(Comm_WriteBytes(big.data(), 2049), LINK_SEND_TOO_LONG);
+  EXPECT_EQ(Comm_WriteBytes("AT\r", 3), LINK_OK);
+  EXPECT_EQ(Comm_WriteBytes("A\0B", 3), LINK_OK);
+  EXPECT_EQ(Sent(), std::string("AT\rA\0\0", 6));
+}
+
+TEST(CommWrite, AFarSideThatTakesNothingEndsTheWriteWithATimeOut) {
+  int sv[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+  ASSERT_EQ(Comm_OpenFd(sv[0]), LINK_OK);
+  std::string chunk(2048, 'c');
+  int r = LINK_OK, calls = 0;
+  long ms = 0;
+  while (r == LINK_OK && calls < 2000) {
+    ms = ElapsedMs([&] { r = Comm_WriteBytes(chunk.data(), 2048); });
+    ++calls;
+  }
+  EXPECT_EQ(r, LINK_TIMEOUT);
+  EXPECT_GE(ms, 900);  // the bound is the write time-out, 1 s
+  EXPECT_LT(ms, 2500);
+  Comm_Close();
+  ::close(sv[1]);
+}
+
+int g_hookByte = -1;
+int g_hookResult = LINK_OK;
+int Hook(uint8_t b) {
+  g_hookByte = b;
+  return g_hookResult;
+}
+
+TEST_F(CommPort, OverEthernetAControlByteIsAUdpCommand) {
+  EthernetMode = 1;
+  EXPECT_EQ(Comm_SendByte(0x8F), LINK_IO_ERROR);  // no UDP link to take it
+  Comm_EthernetSendByte = Hook;
+  EXPECT_EQ(Comm_SendByte(0x8F), LINK_OK);
+  EXPECT_EQ(g_hookByte, 0x8F);
+  g_hookResult = LINK_TIMEOUT;
+  EXPECT_EQ(Comm_SendByteRetry(0x81), LINK_TIMEOUT);
+  EXPECT_EQ(LineLost.load(), 0);
+  g_hookResult = LINK_DISCONNECTED;
+  EXPECT_EQ(Comm_SendByte(0x8F), LINK_IO_ERROR);
+  EXPECT_EQ(LineLost.load(), 1);
+  Comm_EthernetSendByte = nullptr;
+  g_hookResult = LINK_OK;
+  EXPECT_EQ(Sent(), "");  // nothing went out on the serial line
+}
+
+TEST_F(CommPort, WatchingWakesOnInputAndOnAClearedMask) {
+  EXPECT_EQ(Comm_WaitEvent(), 0);  // nothing asked for
+  Comm_SetEventMask(EV_RXCHAR);
+  EXPECT_EQ(Comm_GetEventMask(), EV_RXCHAR);
+
+  int event = -1;
+  std::thread watcher([&] { event = Comm_WaitEvent(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  fake.PushRaw("ab");
+  watcher.join();
+  EXPECT_EQ(event, EV_RXCHAR);
+  char buf[4];
+  int n;
+  EXPECT_EQ(Comm_ReadBytes(buf, 2, n), LINK_OK);
+  EXPECT_EQ(Comm_InQueue(), 0);
+
+  long ms = ElapsedMs([&] {
+    std::thread w([&] { event = Comm_WaitEvent(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Comm_SetEventMask(0);
+    w.join();
+  });
+  EXPECT_EQ(event, 0);
+  EXPECT_LT(ms, 1000);
+}
+
+TEST_F(CommPort, CloseReleasesAReaderAndAWatcherBeforeTheDescriptorGoes) {
+  Comm_SetRcvTimeOut(10000);
+  Comm_SetEventMask(EV_RXCHAR);
+  int read = -1, event = -1;
+  long ms = ElapsedMs([&] {
+    std::thread reader([&] {
+      uint8_t b;
+      read = Comm_ReadByte(b);
+    });
+    std::thread watcher([&] { event = Comm_WaitEvent(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(Comm_Close(), LINK_OK);
+    reader.join();
+    watcher.join();
+  });
+  EXPECT_EQ(read, LINK_IO_ERROR);
+  EXPECT_EQ(event, 0);
+  EXPECT_LT(ms, 2000);
+  EXPECT_FALSE(Comm_IsOpen());
+}
+
+using CommFake = CommLine;
+
+TEST_F(CommFake, SerialLogInBannerAndSetMode) {
+  core->SetPassword("1234");
+  char buf[32];
+  int n;
+  ASSERT_EQ(Comm_SendByte(0x03), LINK_OK);
+  ASSERT_EQ(Comm_ReadBytes(buf, 18, n), LINK_OK);
+  EXPECT_EQ(std::string(buf, 18), kFakeLoginBanner);
+  EXPECT_EQ(kFakeLoginBanner.substr(0, 10), B({0x88, 0x91, 0xC3, 0xDE, 0xA8, 0x2D, 0xD7, 0x2D, 0x49, 0x44}));
+  for (char c : std::string("1234\r")) Comm_SendByte(static_cast<uint8_t>(c));
+  ASSERT_EQ(Comm_ReadBytes(buf, 18, n), LINK_OK);
+  EXPECT_EQ(std::string(buf, 18), B({0x88, 0x91}) + "SET MODE        ");
+
+  // A wrong password is met with silence.
+  Comm_SendByte(0x03);
+  ASSERT_EQ(Comm_ReadBytes(buf, 18, n), LINK_OK);
+  for (char c : std::string("9\r")) Comm_SendByte(static_cast<uint8_t>(c));
+  EXPECT_EQ(Comm_ReadBytes(buf, 18, n), LINK_TIMEOUT);
+  EXPECT_EQ(n, 0);
+}
+
+TEST_F(CommFake, SessionOpeningsAreAnsweredWith0x80) {
+  uint8_t b = 0;
+  for (uint8_t code : {0x81, 0x83}) {
+    ASSERT_EQ(Comm_SendByte(code), LINK_OK);
+    ASSERT_EQ(Comm_ReadByte(b), LINK_OK);
+    EXPECT_EQ(b, 0x80);
+  }
+  ASSERT_EQ(Comm_SendByte(0x8F), LINK_OK);
+  EXPECT_EQ(Comm_ReadByte(b), LINK_TIMEOUT);
+}
+
+TEST(FakeScript, FileGivesRepliesAndAFallback) {
+  TempDir dir;
+  std::string path = dir.Write("s.txt", "# comment\r\n!1\t/0\t1data\t2\r\n\r\n*\t/1\n");
+  ScriptTable t;
+  ASSERT_TRUE(t.Load(path));
+  EXPECT_EQ(t.Reply("!1"), (std::vector<std::string>{"/0", "1data", "2"}));
+  EXPECT_EQ(t.Reply("other"), std::vector<std::string>{"/1"});
+  EXPECT_FALSE(t.Load(dir.path() + "missing"));
+  SerialFaults f;
+  EXPECT_TRUE(f.Set("bad-bcc", 2));
+  EXPECT_EQ(f.badBcc, 2);
+  EXPECT_FALSE(f.Set("no-such-fault", 1));
+}
+
+// TIOCEXCL keeps an unprivileged second open out; root passes it, so this
+// runs as "nobody" in a child process where the machine allows.
+TEST(CommExclusive, AnUnprivilegedSecondOpenIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch to nobody";
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(77);
+    int code = 0;
+    {
+      TempDir dir;
+      FakeSerialExchange fake;
+      if (!fake.Start() || !fake.LinkPort(dir.path(), 1)) ::_exit(10);
+      ProgramDir = dir.path();
+      CommPortName = "COM1";
+      if (Comm_Open() != LINK_OK) code = 11;
+      int fd = ::open(fake.PortPath().c_str(), O_RDWR | O_NOCTTY);
+      if (code == 0 && (fd >= 0 || errno != EBUSY)) code = 12;
+      if (fd >= 0) ::close(fd);
+      if (code == 0 && Comm_Open() != LINK_IO_ERROR) code = 13;
+      Comm_Close();
+      fd = ::open(fake.PortPath().c_str(), O_RDWR | O_NOCTTY);  // released with the close
+      if (code == 0 && fd < 0) code = 14;
+      if (fd >= 0) ::close(fd);
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become nobody here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
