@@ -1,4 +1,5 @@
 #include "link/Comm_Unit.h"
+#include "link/UDP_Unit.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -23,7 +24,7 @@
 
 std::string CommPortName;
 std::atomic<int> RcvTimeOutMs{1000};
-int (*Comm_EthernetSendByte)(uint8_t b) = nullptr;
+int (*Comm_EthernetSendByte)(uint8_t b) = Udp_SendControlByte;
 
 namespace {
 

@@ -2,13 +2,16 @@
 //
 //   fake_exchange_run [--serial] [--dir PROGRAMDIR] [--com N]
 //                     [--password TEXT] [--script FILE] [--fault NAME=N]...
+//                     [--udp PORT [UDP options]]
 //
 // --serial serves a pseudo-terminal (the default when no side is chosen);
 // --dir links PROGRAMDIR/ports/comN (N from --com, default 1) to it, so that
 // ORVO started from that folder reaches it as "COM"+N. --script answers
 // request texts (see ScriptTable::Load). --fault sets a fault switch of the
 // serial side (nak-enq, bad-bcc, silent, byte-delay, ...). It runs until
-// interrupted.
+// interrupted. --udp PORT serves the UDP side on 127.0.0.1 as well (its
+// options are those of FakeUdp_StartFromArgs); with --udp alone no serial
+// side is started.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +21,7 @@
 
 #include "tests/exchange/FakeCore.h"
 #include "tests/exchange/FakeSerial.h"
+#include "tests/exchange/FakeUdp.h"
 
 namespace {
 
@@ -29,6 +33,7 @@ struct SerialOptions {
 };
 
 struct Options {
+  bool udp = false;
   std::string password;
   std::string scriptFile;
   SerialOptions serial;
@@ -49,6 +54,19 @@ std::string Parse(int argc, char** argv, Options& o) {
     std::string a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     const char* v = nullptr;
+    // The UDP side reads its own options; skip them here.
+    static const char* const kUdpValued[] = {"--udp", "--notice-on", "--drop", "--garbage",
+                                             "--overlong", "--wrong-seq", "--wrong-length",
+                                             "--other-address", "--delay"};
+    bool udpOption = false;
+    for (const char* u : kUdpValued)
+      if (a == u) udpOption = true;
+    if (udpOption) {
+      if (a == "--udp") o.udp = true;
+      if (!value()) return a + " needs a value";
+      continue;
+    }
+    if (a == "--wrong-password-notice" || a == "--no-login") continue;
     if (a == "--serial") {
       o.serial.on = true;
     } else if (a == "--dir" && (v = value())) {
@@ -72,7 +90,7 @@ std::string Parse(int argc, char** argv, Options& o) {
       return "bad argument " + a;
     }
   }
-  bool anySide = o.serial.on;
+  bool anySide = o.serial.on || o.udp;
   if (!anySide) o.serial.on = true;
   return {};
 }
@@ -112,6 +130,19 @@ int main(int argc, char** argv) {
       }
       std::printf("serial link: %sports/com%d\n", o.serial.programDir.c_str(), o.serial.com);
     }
+  }
+  std::unique_ptr<FakeUdpExchange> udp;
+  if (o.udp) {
+    udp = FakeUdp_StartFromArgs(argc, argv, err);
+    if (!udp) {
+      std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
+      return 1;
+    }
+    std::printf("udp: 127.0.0.1 port %s\n", [&] {
+      for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--udp") return argv[i + 1];
+      return argv[0];
+    }());
   }
   std::printf("ready\n");
   std::fflush(stdout);

@@ -164,6 +164,7 @@ int Hook(uint8_t b) {
 TEST_F(CommPort, OverEthernetAControlByteIsAUdpCommand) {
   EthernetMode = 1;
   EXPECT_EQ(Comm_SendByte(0x8F), LINK_IO_ERROR);  // no UDP link to take it
+  auto* saved = Comm_EthernetSendByte;
   Comm_EthernetSendByte = Hook;
   EXPECT_EQ(Comm_SendByte(0x8F), LINK_OK);
   EXPECT_EQ(g_hookByte, 0x8F);
@@ -173,7 +174,7 @@ TEST_F(CommPort, OverEthernetAControlByteIsAUdpCommand) {
   g_hookResult = LINK_DISCONNECTED;
   EXPECT_EQ(Comm_SendByte(0x8F), LINK_IO_ERROR);
   EXPECT_EQ(LineLost.load(), 1);
-  Comm_EthernetSendByte = nullptr;
+  Comm_EthernetSendByte = saved;
   g_hookResult = LINK_OK;
   EXPECT_EQ(Sent(), "");  // nothing went out on the serial line
 }
