@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "link/ui/LinkHooks.h"
 #include "link/ui/UserTimerTicks.h"
 #include "platform/SingleInstance.h"
 #include "shell/Global_Unit.h"
@@ -16,6 +17,7 @@ bool ORVO_CreateForms() {
   QApplication::setApplicationDisplayName("ORVO");
 
   new TMain_Frm();
+  Link_InstallMainHooks();
   Conf_Dlg = new TConf_Dlg();
   OrvoForms_CreateFirst();
 
