@@ -99,7 +99,8 @@ struct EnvFormValues {
 enum EnvStoreMsg : int {
   ENV_MSG_DIAL_HAS_TONE = 3,     // "0003": a dial command holds ATDT or ATDP
   ENV_MSG_BAD_UDP_PORT = 5,      // "0005": a port is neither 0 nor 1024-65535
-  ENV_MSG_PATH_UNUSABLE = 6,     // "0006": a path holds "," or a control character
+  ENV_MSG_PATH_UNUSABLE = 6,     // "0006": a path holds "," or a control character, or a
+                                 // text has no CP932 form
   ENV_MSG_PATH_TOO_LONG = 7,     // "0007": a path is longer than its field holds
   ENV_MSG_ENV_OPEN = 9006,
   ENV_MSG_USR_OPEN = 9007,

@@ -196,8 +196,8 @@ ConnChoice TConn_Frm::Choice() const {
   c.procedure = Mc3_RdoBtn->isChecked() ? CONN_AT_COMMANDS : Mc2_RdoBtn->isChecked() ? CONN_MANUAL_DIAL : CONN_AUTO_DIAL;
   c.pulse = Lt2_RdoBtn->isChecked();
   c.prefix = Hed_CmbBox->currentIndex();
-  c.number = TEL_Edt->text().toStdString();  // the validator keeps it ASCII
-  c.address = Address_MEdt->displayText().toStdString();
+  c.number = FromQ(TEL_Edt->text()).value_or(std::string());
+  c.address = FromQ(Address_MEdt->displayText()).value_or(std::string());
   return c;
 }
 

@@ -337,38 +337,42 @@ void TEnv_Frm::ScrFile_BitBtnClick() {
 }
 
 void TEnv_Frm::Reg_BitBtnClick() {
+  // Every text goes into the file in CP932; one that has no CP932 form (a
+  // value shown from a damaged file) is refused, never stored otherwise.
+  bool unusable = false;
+  auto cp = [&](const QString& t) {
+    auto s = FromQ(t);
+    if (!s) unusable = true;
+    return s.value_or(std::string());
+  };
   EnvFormValues v;
-  auto ctl = FromQ(CtlFileName_Lbl->text());
-  auto data = FromQ(DataSet_Lbl->text());
-  auto scr = FromQ(ScrFileName_Lbl->text());
-  if (!ctl || !data || !scr) {
-    MsgDlg_Show(settings::MsgNo(ENV_MSG_PATH_UNUSABLE));
-    return;
-  }
-  v.controlFile = *ctl;
-  v.dataDir = *data;
-  v.screenDir = *scr;
+  v.controlFile = cp(CtlFileName_Lbl->text());
+  v.dataDir = cp(DataSet_Lbl->text());
+  v.screenDir = cp(ScrFileName_Lbl->text());
   v.useAt = AT_ChkBox->isChecked();
   v.comPort = ComPort_CmbBox->currentIndex() + 1;
   v.direct = Direct_ChkBox->isChecked();
   v.publicLine = Public_ChkBox->isChecked();
   v.rcvTimeOut = Rcv_SEdt->value();
-  v.modemKind = FromQ(Modem_CmbBox->currentText()).value_or("");
+  v.modemKind = cp(Modem_CmbBox->currentText());
   v.initTimeOut = TimeOutInit_SEdt->value();
   v.dialTimeOut = TimeOutDial_SEdt->value();
   v.hangUpTimeOut = TimeOutEnd_SEdt->value();
-  // The validators keep these to ASCII.
-  v.initCmd = CmdInit_Edt->text().toStdString();
-  v.dialCmd1 = CmdDial1_Edt->text().toStdString();
-  v.dialCmd2 = CmdDial2_Edt->text().toStdString();
-  v.hangUpCmd1 = CmdEnd1_Edt->text().toStdString();
-  v.hangUpCmd2 = CmdEnd2_Edt->text().toStdString();
+  v.initCmd = cp(CmdInit_Edt->text());
+  v.dialCmd1 = cp(CmdDial1_Edt->text());
+  v.dialCmd2 = cp(CmdDial2_Edt->text());
+  v.hangUpCmd1 = cp(CmdEnd1_Edt->text());
+  v.hangUpCmd2 = cp(CmdEnd2_Edt->text());
   v.ethernet = Connect_TCtl->currentIndex() == 1;
   v.etherTimeOut = TOut_SEdt->value();
   v.etherRetry = Retry_SEdt->value();
-  v.remotePort = ConnPort_Edt->text().toStdString();
-  v.ownPort = Port_Edt->text().toStdString();
-  v.userName = FromQ(UsrName_Edt->text()).value_or("");
+  v.remotePort = cp(ConnPort_Edt->text());
+  v.ownPort = cp(Port_Edt->text());
+  v.userName = cp(UsrName_Edt->text());
+  if (unusable) {
+    MsgDlg_Show(settings::MsgNo(ENV_MSG_PATH_UNUSABLE));
+    return;
+  }
 
   EnvSettings fields;
   if (int m = Env_BuildFields(v, fields)) {

@@ -151,6 +151,10 @@ TEST_F(EnvForm, KeyFiltersAndRefusedStores) {
   f->CmdDial1_Edt->setText("atdt");
   refused("M0003");
   f->CmdDial1_Edt->setText("ATD");
+  // A byte of a damaged file that did not decode is not stored as something else.
+  f->CmdInit_Edt->setText(U8("AT\uFFFD"));
+  refused("M0006");
+  f->CmdInit_Edt->setText("ATZ");
   f->DataSet_Lbl->setText("/a,b");
   refused("M0006");
   f->Ext_BitBtn->click();
