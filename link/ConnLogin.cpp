@@ -56,8 +56,8 @@ std::string Conn_UdpLoginPayload(std::string_view password) {
 
 int Conn_UdpLogin(UdpLinkApi& udp, std::string_view password, int timeOutSec) {
   if (udp.Flush() == LINK_IO_ERROR) return LINK_IO_ERROR;
-  udp.SetParam(UDP_PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
-  udp.SetParam(UDP_PARAM_RETRY, 2);
+  udp.SetParam(UdpLinkApi::PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
+  udp.SetParam(UdpLinkApi::PARAM_RETRY, 2);
   std::string reply;
   int r = udp.Transact(kCmdLoginRequest, {}, reply);
   if (r == LINK_TIMEOUT) {
@@ -73,9 +73,9 @@ int Conn_UdpLogin(UdpLinkApi& udp, std::string_view password, int timeOutSec) {
   }
   uint32_t seed = 0;
   for (int i = 3; i >= 0; --i) seed = (seed << 8) | static_cast<uint8_t>(reply[1 + i]);
-  udp.SetParam(UDP_PARAM_KEY, seed ^ kConnLoginMask);
-  udp.SetParam(UDP_PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
-  udp.SetParam(UDP_PARAM_RETRY, 2);
+  udp.SetParam(UdpLinkApi::PARAM_KEY, seed ^ kConnLoginMask);
+  udp.SetParam(UdpLinkApi::PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
+  udp.SetParam(UdpLinkApi::PARAM_RETRY, 2);
   r = udp.Transact(kCmdLogin, Conn_UdpLoginPayload(password), reply);
   if (r == LINK_OK || r == LINK_IO_ERROR || r == LINK_DISCONNECTED) return r;
   LogOff(udp);
@@ -110,7 +110,7 @@ int Conn_ConnectEthernet(UdpLinkApi& udp, ConnUi& ui, std::string_view address) 
     return CONN_FLOW_STOPPED;
   }
   EthernetMode = 1;
-  udp.SetParam(UDP_PARAM_ABORT, 0);
+  udp.SetParam(UdpLinkApi::PARAM_ABORT, 0);
   auto timer = std::make_unique<UserTimer>(ui.TimerOwner());
   timer->Start();
   udp.SetTimer(timer.get());

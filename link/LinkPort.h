@@ -46,7 +46,13 @@ class UdpLinkApi {
   // 0; 103 when a socket is already open; 1 when the socket cannot be set up.
   virtual int Init(uint16_t ownPort, uint32_t peerAddressHostOrder, uint16_t peerPort) = 0;
   virtual int Close() = 0;
-  // Bits: 1 time-out seconds, 2 retry count, 4 abort flag, 8 sequence, 16 key.
+  enum ParamBit : int {
+    PARAM_TIMEOUT = 1,
+    PARAM_RETRY = 2,
+    PARAM_ABORT = 4,
+    PARAM_SEQUENCE = 8,
+    PARAM_KEY = 16,
+  };
   virtual void SetParam(int bits, uint32_t value) = 0;
   virtual void SetTimer(UserTimer* timer) = 0;
   // Registers the main window for the exchange's disconnect notice.
@@ -56,14 +62,6 @@ class UdpLinkApi {
   // One request and its reply. reply: the reply's command byte followed by
   // its payload. Result: link result code.
   virtual int Transact(uint8_t command, std::string_view payload, std::string& reply) = 0;
-};
-
-enum UdpParamBit : int {
-  UDP_PARAM_TIMEOUT = 1,
-  UDP_PARAM_RETRY = 2,
-  UDP_PARAM_ABORT = 4,
-  UDP_PARAM_SEQUENCE = 8,
-  UDP_PARAM_KEY = 16,
 };
 
 // The links the connection form works on. Until the serial and UDP units

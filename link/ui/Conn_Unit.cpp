@@ -16,10 +16,15 @@
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 
-std::string ConnCaption;
-std::string ConnAtCaption;
-std::string ConnectedText;
 TConn_Frm* Conn_Frm = nullptr;
+
+namespace {
+// The form's caption, its caption in AT-command mode and the status text
+// while connected (CP932), set by Lang_Conn.
+std::string connCaption;
+std::string connAtCaption;
+std::string connectedText;
+}  // namespace
 
 QValidator::State TelNumberValidator::validate(QString& input, int&) const {
   input = input.toUpper();
@@ -53,7 +58,7 @@ class TConn_Frm::FormUi : public ConnUi {
   void CloseForm() override { f_->CloseByProgram(); }
   void EnterTerminal() override {
     f_->setEnabled(true);
-    f_->setWindowTitle(ToQ(ConnAtCaption));
+    f_->setWindowTitle(ToQ(connAtCaption));
     f_->Conn_AtMode(true);
     f_->At_RMem->clear();
     f_->At_RMem->setFocus();
@@ -173,7 +178,7 @@ void TConn_Frm::showEvent(QShowEvent* e) {
 
 void TConn_Frm::FormShow() {
   setEnabled(true);
-  setWindowTitle(ToQ(ConnCaption));
+  setWindowTitle(ToQ(connCaption));
   Help_BitBtn->setVisible(fsys::FileExists(fsys::Resolve(ProgramDir, "Connect.Hlp")));
   ConnChoice c = Choice();
   Conn_ApplySettings(kept_, c, serial_, modem_);
@@ -256,9 +261,9 @@ void TConn_Frm::SetHourglass(bool on) {
 
 std::string TConn_Frm::StatusText(int kind, int speed) const {
   const QRadioButton* k = kind == CONN_ETHERNET ? Ct3_RdoBtn : kind == CONN_PUBLIC ? Ct2_RdoBtn : Ct1_RdoBtn;
-  QString s = ToQ(ConnectedText) + "([" + k->text() + "]";
+  QString s = ToQ(connectedText) + "([" + k->text() + "]";
   if (kind != CONN_ETHERNET && speed >= 0 && speed < 7) s += ",[" + Br_RdoBtn[speed]->text() + "]";
-  return FromQ(s + ")").value_or(ConnectedText);
+  return FromQ(s + ")").value_or(connectedText);
 }
 
 void TConn_Frm::Conn_BitBtnClick() {
@@ -331,7 +336,7 @@ void TConn_Frm::Ok_BitBtnClick() {
 void TConn_Frm::Cancel_BitBtnClick() {
   Conn_Links().serial->Close();
   Conn_AtMode(false);
-  setWindowTitle(ToQ(ConnCaption));
+  setWindowTitle(ToQ(connCaption));
 }
 
 void TConn_Frm::closeEvent(QCloseEvent* e) {
@@ -347,10 +352,10 @@ void TConn_Frm::closeEvent(QCloseEvent* e) {
 
 void Lang_Conn(TConn_Frm* f) {
   f->setFont(Orvo_Font(12));
-  ConnCaption = *FromQ(U8("回線接続"));
-  ConnAtCaption = *FromQ(U8("回線接続－ＡＴコマンド入力"));
-  ConnectedText = *FromQ(U8("回線接続されています。"));
-  f->setWindowTitle(ToQ(ConnCaption));
+  connCaption = *FromQ(U8("回線接続"));
+  connAtCaption = *FromQ(U8("回線接続－ＡＴコマンド入力"));
+  connectedText = *FromQ(U8("回線接続されています。"));
+  f->setWindowTitle(ToQ(connCaption));
   f->Ct_GrpBox->setTitle(U8("接続形式"));
   f->Ct1_RdoBtn->setText(U8("直結"));
   f->Ct2_RdoBtn->setText(U8("公衆回線経由"));

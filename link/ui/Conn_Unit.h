@@ -16,11 +16,6 @@
 
 #include "link/ConnSettings.h"
 
-// Captions kept for the connection's texts (CP932).
-extern std::string ConnCaption;
-extern std::string ConnAtCaption;
-extern std::string ConnectedText;
-
 // The telephone number: digits, "#", "*", "-" and "R", shown in capitals.
 class TelNumberValidator : public QValidator {
  public:

@@ -75,9 +75,9 @@ TEST(UdpLogin, KeyFromTheSeedAndThePasswordPayload) {
   ASSERT_EQ(u.calls.size(), 2u);
   EXPECT_EQ(u.calls[0].command, 0x01);
   EXPECT_EQ(u.calls[0].payload, "");
-  EXPECT_EQ(u.Param(UDP_PARAM_KEY), 0x12345678u ^ kConnLoginMask);
-  EXPECT_EQ(u.Param(UDP_PARAM_TIMEOUT), 7);
-  EXPECT_EQ(u.Param(UDP_PARAM_RETRY), 2);
+  EXPECT_EQ(u.Param(UdpLinkApi::PARAM_KEY), 0x12345678u ^ kConnLoginMask);
+  EXPECT_EQ(u.Param(UdpLinkApi::PARAM_TIMEOUT), 7);
+  EXPECT_EQ(u.Param(UdpLinkApi::PARAM_RETRY), 2);
   EXPECT_EQ(u.calls[1].command, 0x02);
   EXPECT_EQ(u.calls[1].payload, std::string("ORVO_APL\0\0\0\0\0\0\0\0\0\x02pw", 20));
 }
@@ -174,7 +174,7 @@ TEST_F(EthernetFlow, NoticeThenSuccess) {
   EXPECT_EQ(ui.promptNumbers, (std::vector<int>{1202, 1202}));
   EXPECT_EQ(LoginPassword, "good");
   EXPECT_EQ(EthernetMode.load(), 1);
-  EXPECT_EQ(u.Param(UDP_PARAM_ABORT), 0);
+  EXPECT_EQ(u.Param(UdpLinkApi::PARAM_ABORT), 0);
   EXPECT_EQ(ui.connectedKind, CONN_ETHERNET);
   EXPECT_TRUE(ui.closed);
   EXPECT_TRUE(ui.enabled);
