@@ -1,7 +1,23 @@
 #include "shell/orvo/OrvoForms.h"
 
+#include "link/ui/Conn_Unit.h"
+#include "link/ui/EnvNew_Form.h"
+#include "shell/orvo/Main_Unit.h"
+
 // Start-up order of the forms. The forms of the subsystems are added to
 // these two routines as they are built.
 void OrvoForms_CreateFirst() {}
 
-void OrvoForms_CreateSecond() {}
+void OrvoForms_CreateSecond() {
+  new TConn_Frm();
+  new TEnv_Frm();
+
+  auto& hooks = TMain_Frm::Hooks();
+  hooks.connect = [](TMain_Frm* m) {
+    m->OpenSubform(Conn_Frm, [] { return Conn_Frm->ReadSettings(); });
+  };
+  hooks.environment = [](TMain_Frm* m) {
+    Env_Frm->Env_Init();
+    m->OpenSubform(Env_Frm);
+  };
+}

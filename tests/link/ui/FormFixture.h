@@ -1,0 +1,45 @@
+// ORVO's main window with the link forms, on a temporary program folder
+// that holds test message files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "link/LinkPort.h"
+#include "link/ui/Conn_Unit.h"
+#include "link/ui/EnvNew_Form.h"
+#include "link/ui/PathPick.h"
+#include "shell/Global_Unit.h"
+#include "shell/orvo/Main_Unit.h"
+#include "shell/orvo/OrvoForms.h"
+#include "tests/link/ui/DialogScript.h"
+#include "tests/support/TempDir.h"
+
+class LinkForms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedLinks_ = Conn_Links();
+    dir.Write("MSGDLG.DAT", TestMessageFile());
+    dir.Write("INPDLG.DAT", TestPromptFile());
+    Main_SetProgramFolder(dir.path());
+    main = new TMain_Frm();
+    OrvoForms_CreateSecond();
+    main->show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    Conn_Links() = savedLinks_;
+    SetPathPicker({});
+    delete Env_Frm;
+    delete Conn_Frm;
+    delete main;
+    QApplication::processEvents();
+  }
+  TempDir dir;
+  TMain_Frm* main = nullptr;
+
+ private:
+  ConnLinks savedLinks_{};
+};
