@@ -67,7 +67,7 @@ TEST(SerialLogin, SendsThePasswordBytesApartAndChecksBothAnswers) {
 
 std::string Reply(uint8_t cmd, std::string payload) { return std::string(1, static_cast<char>(cmd)) + payload; }
 
-TEST(UdpLogin, KeyFromTheSeedAndThePasswordPayload) {
+TEST(ConnUdpLogin, KeyFromTheSeedAndThePasswordPayload) {
   FakeUdp u;
   u.replies.push_back({0, Reply(0x03, std::string("\x78\x56\x34\x12", 4))});
   u.replies.push_back({0, Reply(0x04, "")});
@@ -82,7 +82,7 @@ TEST(UdpLogin, KeyFromTheSeedAndThePasswordPayload) {
   EXPECT_EQ(u.calls[1].payload, std::string("ORVO_APL\0\0\0\0\0\0\0\0\0\x02pw", 20));
 }
 
-TEST(UdpLogin, FailuresAndWhenTheLogOffGoesOut) {
+TEST(ConnUdpLogin, FailuresAndWhenTheLogOffGoesOut) {
   const std::string logOff("\0\0\0\x41", 4);
   struct Case {
     std::vector<std::pair<int, std::string>> replies;
