@@ -16,5 +16,12 @@ foreach(f ${files})
     get_filename_component(d "${DST}/${f}" DIRECTORY)
     file(MAKE_DIRECTORY "${d}")
     file(COPY "${SRC}/${f}" DESTINATION "${d}")
+    # Settings files name their folders by absolute path: point them at the
+    # folder they are laid out in (sed in the C locale leaves the Shift-JIS
+    # bytes as they are).
+    if(f MATCHES "(^|/)ENVIRON[.]DAT$")
+      execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C
+                      sed -i "s|@ORVO_DIR@|${DST}|g" "${DST}/${f}")
+    endif()
   endif()
 endforeach()

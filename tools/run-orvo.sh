@@ -9,12 +9,13 @@ ninja -C "$top/build"
 prog="$top/build/ORVO"
 echo "Program folder: $prog"
 
-fake_pid=""
-if [ -x "$top/build/tests/exchange/fake_exchange_run" ]; then
-  "$top/build/tests/exchange/fake_exchange_run" --program-dir "$prog" --udp 53000 --password 1234 &
-  fake_pid=$!
-  echo "Fake exchange on 127.0.0.1 (UDP 53000). Log-in password: 1234"
-fi
+# The sample settings point ORVO at UDP port 11000 on loopback (Ethernet) and
+# at COM1, which the fake links to its pseudo-terminal in the program folder.
+password=1234
+"$top/build/tests/exchange/fake_exchange_run" --serial --dir "$prog" --com 1 \
+  --udp 11000 --password "$password" &
+fake_pid=$!
+echo "Fake exchange: UDP 127.0.0.1:11000 and COM1 (a pseudo-terminal). Log-in password: $password"
 trap '[ -n "$fake_pid" ] && kill "$fake_pid" 2>/dev/null || true' EXIT
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
