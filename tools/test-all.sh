@@ -41,7 +41,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 count build-asan/ctest.log
 
 for f in build-asan/fuzz/fuzz_*; do
-  [ -x "$f" ] || continue
+  [ -f "$f" ] && [ -x "$f" ] || continue
   name=$(basename "$f")
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
@@ -58,7 +58,7 @@ done
 
 echo "== Benchmarks (one short pass each; the ratio is the last line)"
 for b in build/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   if timeout 300 "$b" --benchmark_min_time=0.05 >"$b.log" 2>&1; then
     echo "$(basename "$b"): $(tail -1 "$b.log")"
     passed=$((passed + 1))
