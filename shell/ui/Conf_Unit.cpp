@@ -29,12 +29,29 @@ void CenterOnScreen(QWidget* w) {
   w->move((g.width() - w->width()) / 2, (g.height() - w->height()) / 2);
 }
 
-TConf_Dlg::TConf_Dlg(QWidget* parent) : QDialog(parent) {
-  setObjectName("Conf_Dlg");
+TNumberedDlg::TNumberedDlg(QWidget* parent) : QDialog(parent) {
   // No title-bar buttons: the dialog ends only through its own buttons.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowStaysOnTopHint);
   setFixedSize(426, 178);
+  Ok_BitBtn = new QPushButton(this);
+  Ok_BitBtn->setGeometry(48, 136, 100, 32);
+  Ok_BitBtn->setDefault(true);
+  Cancel_BitBtn = new QPushButton(this);
+  Cancel_BitBtn->setGeometry(162, 136, 100, 32);
+  Help_BitBtn = new QPushButton(this);
+  Help_BitBtn->setGeometry(276, 136, 100, 32);
+  Help_BitBtn->hide();
+  connect(Ok_BitBtn, &QPushButton::clicked, this, [this] { done(1); });
+}
+
+int TNumberedDlg::ExecWithAButton() {
+  if (Ok_BitBtn->isHidden() && Cancel_BitBtn->isHidden()) Ok_BitBtn->setVisible(true);
+  return exec() == 1 ? 1 : 2;
+}
+
+TConf_Dlg::TConf_Dlg(QWidget* parent) : TNumberedDlg(parent) {
+  setObjectName("Conf_Dlg");
   setWindowTitle(U8("確認"));
   Msg_Bvl = new QFrame(this);
   Msg_Bvl->setFrameShape(QFrame::Box);
@@ -43,17 +60,8 @@ TConf_Dlg::TConf_Dlg(QWidget* parent) : QDialog(parent) {
   Msg_Lbl->setGeometry(20, 16, 386, 102);
   Msg_Lbl->setWordWrap(true);
   Msg_Lbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  Ok_BitBtn = new QPushButton(this);
-  Ok_BitBtn->setGeometry(48, 136, 100, 32);
-  Ok_BitBtn->setDefault(true);
-  Cancel_BitBtn = new QPushButton(this);
-  Cancel_BitBtn->setGeometry(162, 136, 100, 32);
-  Help_BitBtn = new QPushButton(this);
-  Help_BitBtn->setGeometry(276, 136, 100, 32);
   Ok_BitBtn->hide();
   Cancel_BitBtn->hide();
-  Help_BitBtn->hide();
-  connect(Ok_BitBtn, &QPushButton::clicked, this, [this] { done(1); });
   connect(Cancel_BitBtn, &QPushButton::clicked, this, &TConf_Dlg::Cancel_BitBtnClick);
   FormCreate();
 }
@@ -66,12 +74,6 @@ void TConf_Dlg::SetContent(const MsgDlgContent& m) {
   Ok_BitBtn->setVisible(m.ok);
   Cancel_BitBtn->setVisible(m.cancel);
   Help_BitBtn->setVisible(false);
-}
-
-int TConf_Dlg::ShowModal() {
-  if (Ok_BitBtn->isHidden() && Cancel_BitBtn->isHidden()) Ok_BitBtn->setVisible(true);
-  int r = exec();
-  return r == 2 ? 2 : r == 1 ? 1 : 2;
 }
 
 void TConf_Dlg::BeginProgress(const QString& caption, const QString& text) {

@@ -9,23 +9,35 @@
 
 #include "shell/MsgFile.h"
 
-class TConf_Dlg : public QDialog {
+// Frame of the numbered dialogs: fixed size, no title-bar buttons, on top
+// of other windows, and a row of OK (result 1), Cancel and Help buttons.
+class TNumberedDlg : public QDialog {
+  Q_OBJECT
+ public:
+  QPushButton* Ok_BitBtn;
+  QPushButton* Cancel_BitBtn;
+  QPushButton* Help_BitBtn;
+
+ protected:
+  explicit TNumberedDlg(QWidget* parent);
+  // Modal; 1 or 2. A content that enables no button gets OK, so that the
+  // dialog can always be dismissed.
+  int ExecWithAButton();
+};
+
+class TConf_Dlg : public TNumberedDlg {
   Q_OBJECT
  public:
   explicit TConf_Dlg(QWidget* parent = nullptr);
 
   QFrame* Msg_Bvl;
   QLabel* Msg_Lbl;
-  QPushButton* Ok_BitBtn;
-  QPushButton* Cancel_BitBtn;
-  QPushButton* Help_BitBtn;
 
   // Sets caption, text and buttons from a loaded message.
   void SetContent(const MsgDlgContent& m);
 
-  // Shows the dialog modally and returns 1 (OK) or 2 (Cancel). A message
-  // that enables no button gets OK, so that it can always be dismissed.
-  int ShowModal();
+  // Shows the dialog modally and returns 1 (OK) or 2 (Cancel).
+  int ShowModal() { return ExecWithAButton(); }
 
   // Progress box of the printing loops: Cancel only, modeless.
   void BeginProgress(const QString& caption, const QString& text);

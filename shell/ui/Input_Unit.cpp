@@ -18,11 +18,8 @@ QValidator::State ForbiddenCharValidator::validate(QString& input, int&) const {
   return Acceptable;
 }
 
-TInput_Dlg::TInput_Dlg(QWidget* parent) : QDialog(parent) {
+TInput_Dlg::TInput_Dlg(QWidget* parent) : TNumberedDlg(parent) {
   setObjectName("Input_Dlg");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowStaysOnTopHint);
-  setFixedSize(426, 178);
   Msg_Lbl = new QLabel(this);
   Msg_Lbl->setGeometry(16, 10, 394, 50);
   Msg_Lbl->setWordWrap(true);
@@ -32,15 +29,6 @@ TInput_Dlg::TInput_Dlg(QWidget* parent) : QDialog(parent) {
   Input_Edt->setGeometry(16, 88, 394, 24);
   validator_ = new ForbiddenCharValidator(Input_Edt);
   Input_Edt->setValidator(validator_);
-  Ok_BitBtn = new QPushButton(this);
-  Ok_BitBtn->setGeometry(48, 136, 100, 32);
-  Ok_BitBtn->setDefault(true);
-  Cancel_BitBtn = new QPushButton(this);
-  Cancel_BitBtn->setGeometry(162, 136, 100, 32);
-  Help_BitBtn = new QPushButton(this);
-  Help_BitBtn->setGeometry(276, 136, 100, 32);
-  Help_BitBtn->hide();
-  connect(Ok_BitBtn, &QPushButton::clicked, this, [this] { done(1); });
   connect(Cancel_BitBtn, &QPushButton::clicked, this, [this] { done(2); });
   FormCreate();
 }
@@ -59,12 +47,6 @@ void TInput_Dlg::SetContent(const InpDlgContent& p) {
   Cancel_BitBtn->setVisible(p.cancel);
   Help_BitBtn->setVisible(false);
   Input_Edt->clear();
-}
-
-int TInput_Dlg::ShowModal() {
-  if (Ok_BitBtn->isHidden() && Cancel_BitBtn->isHidden()) Ok_BitBtn->setVisible(true);
-  int r = exec();
-  return r == 1 ? 1 : 2;
 }
 
 std::string TInput_Dlg::Text() const { return FromQ(Input_Edt->text()).value_or(std::string()); }

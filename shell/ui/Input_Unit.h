@@ -8,6 +8,7 @@
 #include <QValidator>
 
 #include "shell/MsgFile.h"
+#include "shell/ui/Conf_Unit.h"
 
 // Refuses text that holds a forbidden character (compared as whole
 // characters), text with no CP932 form, and text over a byte limit. As a
@@ -24,7 +25,7 @@ class ForbiddenCharValidator : public QValidator {
   int maxBytes_ = 0;
 };
 
-class TInput_Dlg : public QDialog {
+class TInput_Dlg : public TNumberedDlg {
   Q_OBJECT
  public:
   explicit TInput_Dlg(QWidget* parent = nullptr);
@@ -32,13 +33,10 @@ class TInput_Dlg : public QDialog {
   QLabel* Msg_Lbl;
   QLabel* Field_Lbl;
   QLineEdit* Input_Edt;
-  QPushButton* Ok_BitBtn;
-  QPushButton* Cancel_BitBtn;
-  QPushButton* Help_BitBtn;
 
   void SetContent(const InpDlgContent& p);
-  // Modal; 1 (OK) or 2 (Cancel). With no button enabled, OK is shown.
-  int ShowModal();
+  // Modal; 1 (OK) or 2 (Cancel).
+  int ShowModal() { return ExecWithAButton(); }
   // The entered text in CP932.
   std::string Text() const;
 
