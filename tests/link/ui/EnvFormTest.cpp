@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
 #include "tests/link/ui/FormFixture.h"
 
 namespace {
@@ -98,7 +99,8 @@ TEST_F(EnvForm, ShowsTheFileAndFillsCommandsOnlyFromTheUsersChoice) {
   DialogScript ask;
   ask.Then(1).Then(1);
   f->Reg_BitBtn->click();
-  auto fields = settings::SplitComma(settings::FirstLine(dir.Read("ENVIRON.DAT")));
+  std::vector<std::string> fields;
+  Common_SplitComma(fields, settings::FirstLine(dir.Read("ENVIRON.DAT")));
   ASSERT_EQ(fields.size(), 22u);
   EXPECT_EQ(fields[ENV_COM_PORT], "0");
   EXPECT_EQ(fields[ENV_RCV_TIMEOUT], "05");
