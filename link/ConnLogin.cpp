@@ -4,6 +4,7 @@
 
 #include "link/ConnModem.h"
 #include "link/LinkResult.h"
+#include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
 #include "shell/Global_Unit.h"
 
@@ -11,15 +12,10 @@ std::string LoginPassword;
 
 namespace {
 
-constexpr uint8_t kCmdLoginRequest = 0x01;
-constexpr uint8_t kCmdLogin = 0x02;
-constexpr uint8_t kCmdLogOff = 0x05;
-constexpr uint32_t kLogOffLoginFailed = 65;
-
 void LogOff(UdpLinkApi& udp) {
-  const char reason[4] = {0, 0, 0, static_cast<char>(kLogOffLoginFailed)};
+  const char reason[4] = {0, 0, 0, static_cast<char>(UDP_LOGOFF_LOGIN_FAILED)};
   std::string reply;
-  udp.Transact(kCmdLogOff, std::string_view(reason, 4), reply);
+  udp.Transact(UDP_CMD_LOGOFF, std::string_view(reason, 4), reply);
 }
 
 void Idle(ConnUi& ui) {
@@ -46,8 +42,8 @@ bool Conn_SerialLogin(LinkPort& port, std::string_view password, int rcvTimeOutM
 }
 
 std::string Conn_UdpLoginPayload(std::string_view password) {
-  std::string p("ORVO_APL");
-  p.resize(16, '\0');
+  std::string p(UDP_APP_NAME);
+  p.resize(UDP_APP_NAME_LEN, '\0');
   p += static_cast<char>((password.size() >> 8) & 0xFF);
   p += static_cast<char>(password.size() & 0xFF);
   p += password;
@@ -59,7 +55,7 @@ int Conn_UdpLogin(UdpLinkApi& udp, std::string_view password, int timeOutSec) {
   udp.SetParam(UdpLinkApi::PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
   udp.SetParam(UdpLinkApi::PARAM_RETRY, 2);
   std::string reply;
-  int r = udp.Transact(kCmdLoginRequest, {}, reply);
+  int r = udp.Transact(UDP_CMD_LOGIN_REQUEST, {}, reply);
   if (r == LINK_TIMEOUT) {
     LogOff(udp);
     return LINK_IO_ERROR;
@@ -73,10 +69,10 @@ int Conn_UdpLogin(UdpLinkApi& udp, std::string_view password, int timeOutSec) {
   }
   uint32_t seed = 0;
   for (int i = 3; i >= 0; --i) seed = (seed << 8) | static_cast<uint8_t>(reply[1 + i]);
-  udp.SetParam(UdpLinkApi::PARAM_KEY, seed ^ kConnLoginMask);
+  udp.SetParam(UdpLinkApi::PARAM_KEY, seed ^ UDP_LOGIN_MASK);
   udp.SetParam(UdpLinkApi::PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
   udp.SetParam(UdpLinkApi::PARAM_RETRY, 2);
-  r = udp.Transact(kCmdLogin, Conn_UdpLoginPayload(password), reply);
+  r = udp.Transact(UDP_CMD_LOGIN, Conn_UdpLoginPayload(password), reply);
   if (r == LINK_OK || r == LINK_IO_ERROR || r == LINK_DISCONNECTED) return r;
   LogOff(udp);
   return LINK_IO_ERROR;

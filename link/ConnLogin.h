@@ -13,10 +13,6 @@
 // The password typed at the last prompt.
 extern std::string LoginPassword;
 
-// Mixed into the key seed of the exchange's log-in reply; the exchange
-// knows the same constant.
-constexpr uint32_t kConnLoginMask = 0x5EC3A917u;
-
 // Banner the exchange sends for 0x03, and its answer to the password.
 inline constexpr std::string_view kSerialLoginBanner{"\x88\x91\xC3\xDE\xA8\x2D\xD7\x2D\x49\x44        ", 18};
 inline constexpr std::string_view kSerialLoginAccepted{"\x88\x91SET MODE        ", 18};

@@ -4,6 +4,7 @@
 
 #include "link/EnvNew_Unit.h"
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
 
@@ -30,7 +31,8 @@ int Conn_ReadSettings(ConnKeptLists& out) {
   if (!fsys::FileExists(path)) return CONN_MSG_ENV_MISSING;
   std::string content;
   if (!fsys::ReadFile(path, content)) return CONN_MSG_ENV_UNUSABLE;
-  std::vector<std::string> f = settings::SplitComma(settings::WithoutFinalLineEnd(content));
+  std::vector<std::string> f;
+  Common_SplitComma(f, settings::WithoutFinalLineEnd(content));
   if (f.size() < ENV_FIELD_COUNT) return CONN_MSG_ENV_UNUSABLE;
   long long timeOut, retry, remote, own;
   if (!settings::ParseDecimal(f[ENV_ETHER_TIMEOUT], timeOut) ||
@@ -60,11 +62,11 @@ bool Conn_ApplySettings(const ConnKeptLists& kept, ConnChoice& c, SerialSettings
   c.directEnabled = Field(env, ENV_DIRECT) != "0";
   c.publicEnabled = Field(env, ENV_PUBLIC) != "0";
 
-  modem.initCmd = settings::SwapCommaPipe(Field(env, ENV_INIT_CMD), true);
-  modem.dialCmd[0] = settings::SwapCommaPipe(Field(env, ENV_DIAL_CMD1), true);
-  modem.dialCmd[1] = settings::SwapCommaPipe(Field(env, ENV_DIAL_CMD2), true);
-  modem.hangUpCmd[0] = settings::SwapCommaPipe(Field(env, ENV_HANGUP_CMD1), true);
-  modem.hangUpCmd[1] = settings::SwapCommaPipe(Field(env, ENV_HANGUP_CMD2), true);
+  modem.initCmd = Common_SwapCommaPipe(Field(env, ENV_INIT_CMD), true);
+  modem.dialCmd[0] = Common_SwapCommaPipe(Field(env, ENV_DIAL_CMD1), true);
+  modem.dialCmd[1] = Common_SwapCommaPipe(Field(env, ENV_DIAL_CMD2), true);
+  modem.hangUpCmd[0] = Common_SwapCommaPipe(Field(env, ENV_HANGUP_CMD1), true);
+  modem.hangUpCmd[1] = Common_SwapCommaPipe(Field(env, ENV_HANGUP_CMD2), true);
   if (!SecondsToMs(Field(env, ENV_RCV_TIMEOUT), serial.rcvTimeOutMs) ||
       !SecondsToMs(Field(env, ENV_INIT_TIMEOUT), modem.initTimeOutMs) ||
       !SecondsToMs(Field(env, ENV_DIAL_TIMEOUT), modem.dialTimeOutMs) ||

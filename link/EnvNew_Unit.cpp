@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
 #include "platform/Cp932.h"
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
@@ -50,10 +51,11 @@ void EnvSettings_Reset(EnvSettings& s) {
 }
 
 bool EnvFile_Parse(std::string_view content, EnvSettings& s) {
-  std::vector<std::string> f = settings::SplitComma(settings::FirstLine(content));
+  std::vector<std::string> f;
+  Common_SplitComma(f, settings::FirstLine(content));
   if (f.size() < ENV_FIELD_COUNT) return false;
   for (int i = 0; i < ENV_FIELD_COUNT; ++i) {
-    std::string v = EnvField_IsFreeText(i) ? settings::SwapCommaPipe(f[i], true) : f[i];
+    std::string v = EnvField_IsFreeText(i) ? Common_SwapCommaPipe(f[i], true) : f[i];
     size_t cap = EnvField_Capacity(i);
     s.field[i] = cap ? cp932::Cut(v, cap) : v;
   }
@@ -64,7 +66,7 @@ std::string EnvFile_FormatLine(const EnvSettings& s) {
   std::string line;
   for (int i = 0; i < ENV_FIELD_COUNT; ++i) {
     if (i) line += ',';
-    line += EnvField_IsFreeText(i) ? settings::SwapCommaPipe(s.field[i], false) : s.field[i];
+    line += EnvField_IsFreeText(i) ? Common_SwapCommaPipe(s.field[i], false) : s.field[i];
   }
   return line;
 }

@@ -19,6 +19,10 @@ class UnwiredSerial : public SerialLink {
   int Open(const std::string&) override { return 1; }
   int Setup(int) override { return 1; }
   void Close() override {}
+  void SetEventMask(int) override {}
+  int EventMask() const override { return 0; }
+  int WaitEvent() override { return 0; }
+  int InQueue() override { return -1; }
 };
 
 class UnwiredUdp : public UdpLinkApi {

@@ -37,6 +37,17 @@ class SerialLink : public LinkPort {
   // 0, or 1 when the port refuses the line settings.
   virtual int Setup(int bitsPerSecond) = 0;
   virtual void Close() = 0;
+
+  // Watching the port, for a receive thread (mask bits as Comm_SetEventMask
+  // takes them). The UI thread ends the watcher by setting the mask to 0,
+  // which also releases a pending WaitEvent.
+  virtual void SetEventMask(int mask) = 0;
+  virtual int EventMask() const = 0;
+  // EV_RXCHAR when bytes are waiting; 0 when the mask was cleared, the port
+  // closed or a line error came.
+  virtual int WaitEvent() = 0;
+  // Bytes waiting to be read, or -1 when the port cannot tell.
+  virtual int InQueue() = 0;
 };
 
 // The UDP link as the connection form and the log-in use it.
@@ -46,6 +57,7 @@ class UdpLinkApi {
   // 0; 103 when a socket is already open; 1 when the socket cannot be set up.
   virtual int Init(uint16_t ownPort, uint32_t peerAddressHostOrder, uint16_t peerPort) = 0;
   virtual int Close() = 0;
+  // The same bits as Udp_SetParam.
   enum ParamBit : int {
     PARAM_TIMEOUT = 1,
     PARAM_RETRY = 2,
@@ -64,8 +76,9 @@ class UdpLinkApi {
   virtual int Transact(uint8_t command, std::string_view payload, std::string& reply) = 0;
 };
 
-// The links the connection form works on. Until the serial and UDP units
-// are wired in, both refuse to open.
+// The links the connection form works on. ORVO installs the serial port and
+// the UDP link at start-up (Conn_UseRealLinks); until then both refuse to
+// open.
 struct ConnLinks {
   SerialLink* serial;
   UdpLinkApi* udp;

@@ -1,13 +1,14 @@
 #include "link/ModemInf.h"
 
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
 #include "platform/Cp932.h"
 #include "platform/FileSys.h"
 
 namespace {
 
 std::string Command(const std::string& field, size_t cap) {
-  return cp932::Cut(settings::SwapCommaPipe(field, true), cap);
+  return cp932::Cut(Common_SwapCommaPipe(field, true), cap);
 }
 
 }  // namespace
@@ -20,7 +21,8 @@ bool ModemFile_Parse(std::string_view content, ModemTable& table) {
         content.substr(pos, lf == std::string_view::npos ? std::string_view::npos : lf - pos);
     pos = lf == std::string_view::npos ? content.size() : lf + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::vector<std::string> f = settings::SplitComma(line);
+    std::vector<std::string> f;
+    Common_SplitComma(f, line);
     if (f.size() < 6) return false;
     ModemKind k;
     k.name = cp932::Cut(f[0], kModemNameCap);
@@ -48,7 +50,7 @@ std::string ModemFile_Format(const ModemTable& table) {
     out += k.name;
     for (const std::string* c : {&k.initCmd, &k.dialCmd1, &k.dialCmd2, &k.hangUpCmd1, &k.hangUpCmd2}) {
       out += ',';
-      out += settings::SwapCommaPipe(*c, false);
+      out += Common_SwapCommaPipe(*c, false);
     }
     out += "\r\n";
   }

@@ -8,29 +8,6 @@
 
 namespace settings {
 
-std::vector<std::string> SplitComma(std::string_view text) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (;;) {
-    size_t c = text.find(',', start);
-    if (c == std::string_view::npos) {
-      out.emplace_back(text.substr(start));
-      return out;
-    }
-    out.emplace_back(text.substr(start, c - start));
-    start = c + 1;
-  }
-}
-
-std::string SwapCommaPipe(std::string_view text, bool toComma) {
-  const char from = toComma ? '|' : ',';
-  const char to = toComma ? ',' : '|';
-  std::string out(text);
-  for (char& c : out)
-    if (c == from) c = to;
-  return out;
-}
-
 std::string FirstLine(std::string_view content) {
   size_t lf = content.find('\n');
   std::string_view line = content.substr(0, lf);

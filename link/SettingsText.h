@@ -1,5 +1,6 @@
 // Text rules shared by the one-line settings files (ENVIRON.DAT, MODEM.INF,
-// CONNECT.DAT, USER.INF) and their safe storing.
+// CONNECT.DAT, USER.INF) and their safe storing. The comma split and the
+// "|" <-> "," swap of free-text values are the shell's (CommonStr_Unit.h).
 #pragma once
 
 #include <string>
@@ -7,14 +8,6 @@
 #include <vector>
 
 namespace settings {
-
-// Every comma-separated piece, no quoting: "a,b," gives a, b and an empty
-// piece; an empty text gives one empty piece.
-std::vector<std::string> SplitComma(std::string_view text);
-
-// Free-text values keep their commas as "|" inside the files. toComma turns
-// "|" back into ","; otherwise "," becomes "|".
-std::string SwapCommaPipe(std::string_view text, bool toComma);
 
 // The first line of a file's content, without its line end.
 std::string FirstLine(std::string_view content);

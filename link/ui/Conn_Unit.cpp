@@ -5,26 +5,21 @@
 #include <QKeyEvent>
 
 #include "link/ConnLogin.h"
+#include "link/Comm_Unit.h"
 #include "link/ConnModem.h"
 #include "link/LinkPort.h"
+#include "link/LinkResult.h"
 #include "link/SettingsText.h"
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
+#include "shell/Language_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 
 TConn_Frm* Conn_Frm = nullptr;
-
-namespace {
-// The form's caption, its caption in AT-command mode and the status text
-// while connected (CP932), set by Lang_Conn.
-std::string connCaption;
-std::string connAtCaption;
-std::string connectedText;
-}  // namespace
 
 QValidator::State TelNumberValidator::validate(QString& input, int&) const {
   input = input.toUpper();
@@ -58,8 +53,9 @@ class TConn_Frm::FormUi : public ConnUi {
   void CloseForm() override { f_->CloseByProgram(); }
   void EnterTerminal() override {
     f_->setEnabled(true);
-    f_->setWindowTitle(ToQ(connAtCaption));
+    f_->setWindowTitle(ToQ(ConnAtCaption));
     f_->Conn_AtMode(true);
+    f_->StartReceiver();
     f_->At_RMem->clear();
     f_->At_RMem->setFocus();
   }
@@ -68,6 +64,38 @@ class TConn_Frm::FormUi : public ConnUi {
  private:
   TConn_Frm* f_;
 };
+
+TConnRecv::TConnRecv(TConn_Frm* form, SerialLink* port, int rcvTimeOutMs)
+    : form_(form), port_(port), rcvTimeOutMs_(rcvTimeOutMs) {
+  port_->SetEventMask(port_->EventMask() | EV_RXCHAR);
+  start();
+}
+
+TConnRecv::~TConnRecv() { Stop(); }
+
+void TConnRecv::Stop() {
+  port_->SetEventMask(0);
+  wait();
+}
+
+void TConnRecv::Execute() {
+  port_->SetRcvTimeOut(rcvTimeOutMs_);
+  for (;;) {
+    // The wait returns as soon as bytes are queued, and with 0 when the
+    // form clears the event mask or the line fails.
+    if (port_->WaitEvent() != EV_RXCHAR) return;
+    int waiting = port_->InQueue();
+    if (waiting < 0) return;
+    if (waiting == 0) continue;
+    std::string got;
+    if (port_->ReadBytes(static_cast<size_t>(waiting), got) != LINK_OK) return;
+    line_.Feed(got, [this](const std::string& line) {
+      // Queued, never blocking: the UI thread may be waiting in Stop().
+      TConn_Frm* f = form_;
+      QMetaObject::invokeMethod(f, [f, line] { f->AddTerminalLine(line); }, Qt::QueuedConnection);
+    });
+  }
+}
 
 namespace {
 
@@ -126,7 +154,7 @@ TConn_Frm::TConn_Frm(QWidget* parent) : QWidget(parent) {
   Address_MEdt->setInputMask("000.000.000.000; ");
   Address_MEdt->installEventFilter(this);
 
-  Help_BitBtn = new QPushButton(this);
+  Help_BitBtn = new THelpBitBtn(this);
   Help_BitBtn->setGeometry(8, 370, 100, 30);
   Reg_BitBtn = new QPushButton(this);
   Reg_BitBtn->setGeometry(305, 370, 100, 30);
@@ -162,6 +190,7 @@ TConn_Frm::TConn_Frm(QWidget* parent) : QWidget(parent) {
 }
 
 TConn_Frm::~TConn_Frm() {
+  StopReceiver();
   while (hourglass_ > 0) SetHourglass(false);
   if (Conn_Frm == this) Conn_Frm = nullptr;
 }
@@ -178,8 +207,8 @@ void TConn_Frm::showEvent(QShowEvent* e) {
 
 void TConn_Frm::FormShow() {
   setEnabled(true);
-  setWindowTitle(ToQ(connCaption));
-  Help_BitBtn->setVisible(fsys::FileExists(fsys::Resolve(ProgramDir, "Connect.Hlp")));
+  setWindowTitle(ToQ(ConnCaption));
+  Help_BitBtn->AttachHelp(ProgramDir, "Connect.Hlp");
   ConnChoice c = Choice();
   Conn_ApplySettings(kept_, c, serial_, modem_);
   ShowChoice(c);
@@ -261,9 +290,9 @@ void TConn_Frm::SetHourglass(bool on) {
 
 std::string TConn_Frm::StatusText(int kind, int speed) const {
   const QRadioButton* k = kind == CONN_ETHERNET ? Ct3_RdoBtn : kind == CONN_PUBLIC ? Ct2_RdoBtn : Ct1_RdoBtn;
-  QString s = ToQ(connectedText) + "([" + k->text() + "]";
+  QString s = ToQ(ConnectedText) + "([" + k->text() + "]";
   if (kind != CONN_ETHERNET && speed >= 0 && speed < 7) s += ",[" + Br_RdoBtn[speed]->text() + "]";
-  return FromQ(s + ")").value_or(connectedText);
+  return FromQ(s + ")").value_or(std::string(ConnectedText));
 }
 
 void TConn_Frm::Conn_BitBtnClick() {
@@ -304,7 +333,8 @@ void TConn_Frm::Conn_AtMode(bool on) {
   Reg_BitBtn->setVisible(!on);
   Conn_BitBtn->setVisible(!on);
   Exit_BitBtn->setVisible(!on);
-  Help_BitBtn->setVisible(!on && fsys::FileExists(fsys::Resolve(ProgramDir, "Connect.Hlp")));
+  if (on) Help_BitBtn->hide();
+  else Help_BitBtn->AttachHelp(ProgramDir, "Connect.Hlp");
   At_Pnl->setVisible(on);
   if (!on) Conn_BitBtn->setFocus();
 }
@@ -316,11 +346,28 @@ void TConn_Frm::At_RMemKeyPress(const QString& typed) {
   for (char b : *bytes) Conn_Links().serial->WriteBytes(std::string_view(&b, 1));
 }
 
+void TConn_Frm::StartReceiver() {
+  SerialLink* port = Conn_Links().serial;
+  if (recv_ || !port->IsOpen()) return;
+  recv_ = std::make_unique<TConnRecv>(this, port, serial_.rcvTimeOutMs);
+}
+
+void TConn_Frm::StopReceiver() {
+  if (!recv_) return;
+  recv_->Stop();
+  recv_.reset();
+}
+
+void TConn_Frm::AddTerminalLine(const std::string& line) { At_RMem->appendPlainText(ToQ(line)); }
+
 void TConn_Frm::Ok_BitBtnClick() {
   if (okBusy_) return;
   okBusy_ = true;
+  // The log-in reads the port itself: the receiver must be gone first.
+  StopReceiver();
   FormUi ui(this);
   if (!Conn_SerialPasswordLoop(*Conn_Links().serial, ui, serial_.rcvTimeOutMs)) {
+    StartReceiver();
     setEnabled(true);
     At_RMem->setFocus();
     okBusy_ = false;
@@ -334,9 +381,10 @@ void TConn_Frm::Ok_BitBtnClick() {
 }
 
 void TConn_Frm::Cancel_BitBtnClick() {
+  StopReceiver();
   Conn_Links().serial->Close();
   Conn_AtMode(false);
-  setWindowTitle(ToQ(connCaption));
+  setWindowTitle(ToQ(ConnCaption));
 }
 
 void TConn_Frm::closeEvent(QCloseEvent* e) {
@@ -352,10 +400,7 @@ void TConn_Frm::closeEvent(QCloseEvent* e) {
 
 void Lang_Conn(TConn_Frm* f) {
   f->setFont(Orvo_Font(12));
-  connCaption = *FromQ(U8("回線接続"));
-  connAtCaption = *FromQ(U8("回線接続－ＡＴコマンド入力"));
-  connectedText = *FromQ(U8("回線接続されています。"));
-  f->setWindowTitle(ToQ(connCaption));
+  f->setWindowTitle(ToQ(ConnCaption));
   f->Ct_GrpBox->setTitle(U8("接続形式"));
   f->Ct1_RdoBtn->setText(U8("直結"));
   f->Ct2_RdoBtn->setText(U8("公衆回線経由"));

@@ -9,18 +9,46 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QValidator>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <string>
 
+#include "link/ConnModem.h"
 #include "link/ConnSettings.h"
+#include "link/LinkPort.h"
+#include "shell/ui/HelpBitBtn_Unit.h"
 
 // The telephone number: digits, "#", "*", "-" and "R", shown in capitals.
 class TelNumberValidator : public QValidator {
  public:
   using QValidator::QValidator;
   State validate(QString& input, int& pos) const override;
+};
+
+class TConn_Frm;
+
+// The AT terminal's receive thread: waits on the port for received bytes
+// and hands every complete line the modem sends to the form's memo.
+class TConnRecv : public QThread {
+ public:
+  // Adds the character-received event to the port's event mask and starts.
+  TConnRecv(TConn_Frm* form, SerialLink* port, int rcvTimeOutMs);
+  ~TConnRecv() override;
+  // Clears the port's event mask, which ends the thread, and waits for it.
+  void Stop();
+  void Execute();
+
+ protected:
+  void run() override { Execute(); }
+
+ private:
+  TConn_Frm* form_;
+  SerialLink* port_;
+  int rcvTimeOutMs_;
+  TermLineCollector line_;
 };
 
 class TConn_Frm : public QWidget {
@@ -48,7 +76,7 @@ class TConn_Frm : public QWidget {
   QGroupBox* IPAdd_GrpBox;
   QLabel* IPAdd_Lbl;
   QLineEdit* Address_MEdt;
-  QPushButton* Help_BitBtn;
+  THelpBitBtn* Help_BitBtn;
   QPushButton* Reg_BitBtn;
   QPushButton* Conn_BitBtn;
   QPushButton* Exit_BitBtn;
@@ -82,6 +110,9 @@ class TConn_Frm : public QWidget {
   const SerialSettings& Serial() const { return serial_; }
   const ModemSettings& Modem() const { return modem_; }
   bool InTerminal() const { return At_Pnl->isVisible(); }
+  // A line the modem sent, added to the memo (UI thread).
+  void AddTerminalLine(const std::string& line);
+  bool ReceiverRunning() const { return recv_ && recv_->isRunning(); }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -94,10 +125,15 @@ class TConn_Frm : public QWidget {
   ConnKeptLists kept_;
   SerialSettings serial_;
   ModemSettings modem_;
+  std::unique_ptr<TConnRecv> recv_;
   bool okBusy_ = false;
   bool closing_ = false;
   int hourglass_ = 0;
   void SetHourglass(bool on);
+  // The terminal's receiver runs only while the port is open and nothing
+  // else reads it: it is stopped and joined before the log-in and the close.
+  void StartReceiver();
+  void StopReceiver();
   void CloseByProgram();
   std::string StatusText(int kind, int speed) const;
 };

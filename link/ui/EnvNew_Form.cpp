@@ -173,7 +173,7 @@ TEnv_Frm::TEnv_Frm(QWidget* parent) : QWidget(parent) {
   for (QLineEdit* e : {ConnPort_Edt, Port_Edt})
     e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), e));
 
-  HelpBitBtn = new QPushButton(this);
+  HelpBitBtn = new THelpBitBtn(this);
   HelpBitBtn->setGeometry(305, 374, 100, 30);
   Reg_BitBtn = new QPushButton(this);
   Reg_BitBtn->setGeometry(415, 374, 100, 30);
@@ -259,7 +259,7 @@ void TEnv_Frm::FormShow() {
   ConnPort_Edt->setText(ToQ(f[ENV_UDP_REMOTE_PORT]));
   Port_Edt->setText(ToQ(f[ENV_UDP_OWN_PORT]));
 
-  HelpBitBtn->setVisible(fsys::FileExists(fsys::Resolve(ProgramDir, "Environment.Hlp")));
+  HelpBitBtn->AttachHelp(ProgramDir, "Environment.Hlp");
   Connect_TCtlChange();
   Public_ChkBoxClick();
   CtlFile_BitBtn->setFocus();

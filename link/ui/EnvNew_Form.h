@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "link/EnvNew_Unit.h"
+#include "shell/ui/HelpBitBtn_Unit.h"
 
 // The five modem command edits: printable ASCII only, and no "|", which the
 // files keep for the commands' commas.
@@ -96,7 +97,7 @@ class TEnv_Frm : public QWidget {
   QLineEdit* ConnPort_Edt;
   QLabel* Port_Lbl;
   QLineEdit* Port_Edt;
-  QPushButton* HelpBitBtn;
+  THelpBitBtn* HelpBitBtn;
   QPushButton* Reg_BitBtn;
   QPushButton* Ext_BitBtn;
 

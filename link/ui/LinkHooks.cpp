@@ -4,9 +4,11 @@
 #include <QEvent>
 #include <QThread>
 
-#include "link/Comm_Unit.h"
+#include "link/ConnModem.h"
+#include "link/ConnRealLinks.h"
 #include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
+#include "link/ui/Conn_Unit.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 
@@ -25,10 +27,13 @@ void PumpIfUiThread() {
   if (app && QThread::currentThread() == app->thread()) QCoreApplication::processEvents();
 }
 
+void* MainForm() { return static_cast<QObject*>(Main_Frm); }
+
 }  // namespace
 
 void Link_InstallMainHooks() {
   Udp_SetMessagePump(PumpIfUiThread);
+  Conn_UseRealLinks(MainForm, Link_PostToForm);
   TMain_Frm::Hooks().disconnect = [](TMain_Frm* m) {
     if (EthernetMode == 1) {
       UserTimer timer(m);
@@ -36,7 +41,11 @@ void Link_InstallMainHooks() {
       Udp_LogOff(timer);
       timer.Stop();
     } else {
-      Comm_Close();
+      // Hangs up only after an automatic dial; the commands and time-outs are
+      // those the connection form applied.
+      SerialLink& port = *Conn_Links().serial;
+      Conn_HangUp(port, Conn_Frm ? Conn_Frm->Modem() : ModemSettings{});
+      port.Close();
     }
   };
   TMain_Frm::Hooks().disconnectNotice = [] { Udp_Close(); };

@@ -1,5 +1,5 @@
-// Folder and file choices of the link forms, behind one call so that the
-// shared picker dialog can take them over without touching the forms.
+// Folder and file choices of the link forms: the shared picker dialog
+// (TFSeleDlg), behind one call that a test can answer instead.
 #pragma once
 
 #include <QString>
@@ -18,6 +18,6 @@ using PathPicker = std::function<int(QWidget* parent, PathPickRequest& request)>
 
 int PickPath(QWidget* parent, PathPickRequest& request);
 
-// Replaces the picker (the shared picker dialog, or a test's answer); an
-// empty function restores the plain one.
+// Replaces the picker with a test's answer; an empty function restores the
+// shared picker.
 void SetPathPicker(PathPicker picker);

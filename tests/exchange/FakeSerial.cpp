@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -50,6 +51,16 @@ bool SerialFaults::Set(const std::string& name, int value) {
   auto it = counts.find(name);
   if (it == counts.end()) return false;
   this->*(it->second) = value;
+  return true;
+}
+
+bool FakeModem::SetDial(const std::string& name) {
+  static const std::map<std::string, Dial> names = {
+      {"connect", Dial::Connect},  {"busy", Dial::Busy},           {"no-carrier", Dial::NoCarrier},
+      {"error", Dial::Error},      {"no-answer", Dial::NoAnswer},  {"silent", Dial::Silent}};
+  auto it = names.find(name);
+  if (it == names.end()) return false;
+  dial = it->second;
   return true;
 }
 
@@ -190,6 +201,107 @@ bool FakeSerialExchange::WaitIdle(int timeoutMs) {
   }
 }
 
+void FakeSerialExchange::SetModem(const FakeModem& m) {
+  std::lock_guard<std::mutex> g(mu_);
+  modem_ = m;
+}
+
+FakeModem FakeSerialExchange::Modem() const {
+  std::lock_guard<std::mutex> g(mu_);
+  return modem_;
+}
+
+bool FakeSerialExchange::ModemOnline() const {
+  std::lock_guard<std::mutex> g(mu_);
+  return online_;
+}
+
+std::vector<FakeModemEvent> FakeSerialExchange::ModemLog() const {
+  std::lock_guard<std::mutex> g(mu_);
+  return modemLog_;
+}
+
+bool FakeSerialExchange::WaitModemCommands(size_t n, int timeoutMs) const {
+  std::unique_lock<std::mutex> lk(mu_);
+  return modemCv_.wait_for(lk, std::chrono::milliseconds(timeoutMs), [&] { return modemLog_.size() >= n; });
+}
+
+bool FakeSerialExchange::ModemTakes(uint8_t b) {
+  bool online;
+  {
+    std::lock_guard<std::mutex> g(mu_);
+    if (!modem_.on) return false;
+    online = online_;
+  }
+  if (online) {
+    if (b != '+') {
+      pluses_ = 0;
+      return false;
+    }
+    if (++pluses_ == 3) {
+      pluses_ = 0;
+      {
+        std::lock_guard<std::mutex> g(mu_);
+        online_ = false;
+      }
+      command_.clear();
+      ModemAnswer("+++", Modem().mute ? std::string() : "OK");
+    }
+    return true;
+  }
+  if (b == kCr) {
+    std::string c;
+    c.swap(command_);
+    if (!c.empty()) ModemCommand(c);
+  } else if (b == '\b') {
+    if (!command_.empty()) command_.pop_back();
+  } else if (b != '\n' && command_.size() < 256) {
+    command_.push_back(static_cast<char>(b));
+  }
+  return true;
+}
+
+void FakeSerialExchange::ModemCommand(const std::string& command) {
+  std::string u = command;
+  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  FakeModem m = Modem();
+  std::string answer;
+  if (m.mute) {
+    answer.clear();
+  } else if (u.compare(0, 3, "ATD") == 0) {
+    switch (m.dial) {
+      case FakeModem::Dial::Connect: answer = "CONNECT 9600"; break;
+      case FakeModem::Dial::Busy: answer = "BUSY"; break;
+      case FakeModem::Dial::NoCarrier: answer = "NO CARRIER"; break;
+      case FakeModem::Dial::Error: answer = "ERROR"; break;
+      case FakeModem::Dial::NoAnswer: answer = "NO ANSWER"; break;
+      case FakeModem::Dial::Silent: break;
+    }
+  } else {
+    answer = u.compare(0, 2, "AT") == 0 ? "OK" : "ERROR";
+  }
+  if (answer == "CONNECT 9600") {
+    std::lock_guard<std::mutex> g(mu_);
+    online_ = true;
+    pluses_ = 0;
+  }
+  ModemAnswer(command, answer);
+}
+
+void FakeSerialExchange::ModemAnswer(const std::string& command, const std::string& answer) {
+  FakeModemEvent e;
+  e.at = std::chrono::steady_clock::now();
+  e.command = command;
+  e.answer = answer;
+  if (!answer.empty()) Put("\r\n" + answer + "\r\n");
+  e.answeredAt = std::chrono::steady_clock::now();
+  {
+    std::lock_guard<std::mutex> g(mu_);
+    modemLog_.push_back(std::move(e));
+  }
+  modemCv_.notify_all();
+}
+
 bool FakeSerialExchange::Take(int SerialFaults::*fault) {
   std::lock_guard<std::mutex> g(mu_);
   if (faults_.*fault <= 0) return false;
@@ -292,6 +404,7 @@ void FakeSerialExchange::Serve() {
     if (b == kGone) return;
     if (b == kWoken) continue;
     SetIdle(false);
+    if (ModemTakes(static_cast<uint8_t>(b))) continue;
     if (Faults().silent) continue;
     if (b == kEnq) {
       TakeBlock();

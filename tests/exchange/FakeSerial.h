@@ -1,9 +1,10 @@
 // The serial side of the fake exchange: the far end of a pseudo-terminal pair
 // that speaks the block protocol, the log-in and the control bytes, with
-// switches for faults.
+// switches for faults, and optionally a modem in front of it.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/exchange/FakeCore.h"
 
@@ -36,6 +38,31 @@ struct SerialFaults {
 
   // Sets a switch by its command-line name ("nak-enq", "byte-delay", ...).
   bool Set(const std::string& name, int value);
+};
+
+// A modem in front of the exchange. Until a dial connects, every line ended
+// by CR is a command: "AT..." is answered "OK", "ATD..." by the dial answer
+// (on "CONNECT 9600" the exchange takes the line over), anything else
+// "ERROR". On the connected line "+++" (no CR) is answered "OK" and returns
+// the modem to commands; "ATH" then keeps it there.
+struct FakeModem {
+  enum class Dial { Connect, Busy, NoCarrier, Error, NoAnswer, Silent };
+  bool on = false;
+  Dial dial = Dial::Connect;
+  bool mute = false;  // answers nothing at all, "+++" included
+
+  // By switch name: "connect", "busy", "no-carrier", "error", "no-answer",
+  // "silent".
+  bool SetDial(const std::string& name);
+};
+
+// A command the modem took, when its last byte came, and what it answered
+// (empty: nothing) and when.
+struct FakeModemEvent {
+  std::chrono::steady_clock::time_point at;
+  std::string command;
+  std::string answer;
+  std::chrono::steady_clock::time_point answeredAt;
 };
 
 class FakeSerialExchange {
@@ -64,6 +91,14 @@ class FakeSerialExchange {
   FakeCore& Core() { return *core_; }
   void SetFaults(const SerialFaults& f);
   SerialFaults Faults() const;  // what is left of them
+  void SetModem(const FakeModem& m);
+  FakeModem Modem() const;
+  // True while a dial has the line through to the exchange.
+  bool ModemOnline() const;
+  std::vector<FakeModemEvent> ModemLog() const;
+  // Waits until the modem took at least n commands.
+  bool WaitModemCommands(size_t n, int timeoutMs) const;
+
   // How long the fake waits for each answer of ORVO's.
   void SetReplyWaitMs(int ms) { replyWaitMs_ = ms; }
 
@@ -97,6 +132,11 @@ class FakeSerialExchange {
   std::string MakeFrame(const std::string& text);
   void LogIn();
   void SetIdle(bool idle);
+  // The modem's part of one byte from ORVO; false when the byte is left to
+  // the exchange.
+  bool ModemTakes(uint8_t b);
+  void ModemCommand(const std::string& command);
+  void ModemAnswer(const std::string& command, const std::string& answer);
 
   std::shared_ptr<FakeCore> core_;
   int master_ = -1;
@@ -110,6 +150,10 @@ class FakeSerialExchange {
   mutable std::mutex mu_;
   std::condition_variable idleCv_;
   SerialFaults faults_;
+  FakeModem modem_;
+  bool online_ = false;
+  std::vector<FakeModemEvent> modemLog_;
+  mutable std::condition_variable modemCv_;
   std::deque<Outgoing> outgoing_;
   std::string received_;
   bool idle_ = false;
@@ -118,4 +162,6 @@ class FakeSerialExchange {
   std::string inBuf_;
   size_t inPos_ = 0;
   bool enqPending_ = false;
+  std::string command_;  // the modem's command line so far
+  int pluses_ = 0;       // "+" in a row on the connected line
 };

@@ -1,6 +1,7 @@
 // The fake exchange as a program, for trying ORVO by hand:
 //
 //   fake_exchange_run [--serial] [--dir PROGRAMDIR] [--com N]
+//                     [--modem [--modem-dial ANSWER] [--modem-mute]]
 //                     [--password TEXT] [--script FILE] [--fault NAME=N]...
 //                     [--udp PORT [UDP options]]
 //
@@ -8,7 +9,12 @@
 // --dir links PROGRAMDIR/ports/comN (N from --com, default 1) to it, so that
 // ORVO started from that folder reaches it as "COM"+N. --script answers
 // request texts (see ScriptTable::Load). --fault sets a fault switch of the
-// serial side (nak-enq, bad-bcc, silent, byte-delay, ...). It runs until
+// serial side (nak-enq, bad-bcc, silent, byte-delay, ...). --modem puts a
+// modem in front of the serial side: AT commands are answered "OK", a dial
+// "CONNECT 9600" (or, by --modem-dial, busy, no-carrier, error, no-answer,
+// silent), then the exchange has the line until "+++"; --modem-mute makes
+// it answer nothing. --password is the log-in password of both sides
+// (serial: empty takes any). It runs until
 // interrupted. --udp PORT serves the UDP side on 127.0.0.1 as well (its
 // options are those of FakeUdp_StartFromArgs); with --udp alone no serial
 // side is started.
@@ -30,6 +36,7 @@ struct SerialOptions {
   std::string programDir;
   int com = 1;
   SerialFaults faults;
+  FakeModem modem;
 };
 
 struct Options {
@@ -43,7 +50,9 @@ int Usage(const char* why) {
   std::fprintf(stderr,
                "fake_exchange_run: %s\n"
                "usage: fake_exchange_run [--serial] [--dir PROGRAMDIR] [--com N]\n"
-               "       [--password TEXT] [--script FILE] [--fault NAME=N]...\n",
+               "       [--modem [--modem-dial ANSWER] [--modem-mute]]\n"
+               "       [--password TEXT] [--script FILE] [--fault NAME=N]...\n"
+               "       [--udp PORT [--wrong-password-notice] [--no-login] [--drop K] ...]\n",
                why);
   return 2;
 }
@@ -76,6 +85,13 @@ std::string Parse(int argc, char** argv, Options& o) {
     } else if (a == "--com" && (v = value())) {
       o.serial.com = std::atoi(v);
       if (o.serial.com < 1) return "--com wants a port number from 1";
+    } else if (a == "--modem") {
+      o.serial.on = true;
+      o.serial.modem.on = true;
+    } else if (a == "--modem-dial" && (v = value())) {
+      if (!o.serial.modem.SetDial(v)) return std::string("unknown modem answer ") + v;
+    } else if (a == "--modem-mute") {
+      o.serial.modem.mute = true;
     } else if (a == "--password" && (v = value())) {
       o.password = v;
     } else if (a == "--script" && (v = value())) {
@@ -118,11 +134,12 @@ int main(int argc, char** argv) {
   if (o.serial.on) {
     serial = std::make_unique<FakeSerialExchange>(core);
     serial->SetFaults(o.serial.faults);
+    serial->SetModem(o.serial.modem);
     if (!serial->Start(&err)) {
       std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
       return 1;
     }
-    std::printf("serial: %s\n", serial->PortPath().c_str());
+    std::printf("serial: %s%s\n", serial->PortPath().c_str(), o.serial.modem.on ? " (modem)" : "");
     if (!o.serial.programDir.empty()) {
       if (!serial->LinkPort(o.serial.programDir, o.serial.com, &err)) {
         std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());

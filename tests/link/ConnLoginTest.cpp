@@ -4,6 +4,7 @@
 
 #include "link/ConnLogin.h"
 #include "link/ConnModem.h"
+#include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
 #include "shell/Global_Unit.h"
 #include "tests/link/FakeLinks.h"
@@ -75,7 +76,7 @@ TEST(ConnUdpLogin, KeyFromTheSeedAndThePasswordPayload) {
   ASSERT_EQ(u.calls.size(), 2u);
   EXPECT_EQ(u.calls[0].command, 0x01);
   EXPECT_EQ(u.calls[0].payload, "");
-  EXPECT_EQ(u.Param(UdpLinkApi::PARAM_KEY), 0x12345678u ^ kConnLoginMask);
+  EXPECT_EQ(u.Param(UdpLinkApi::PARAM_KEY), 0x12345678u ^ UDP_LOGIN_MASK);
   EXPECT_EQ(u.Param(UdpLinkApi::PARAM_TIMEOUT), 7);
   EXPECT_EQ(u.Param(UdpLinkApi::PARAM_RETRY), 2);
   EXPECT_EQ(u.calls[1].command, 0x02);

@@ -3,6 +3,7 @@
 #include "link/ConnSettings.h"
 #include "link/EnvNew_Unit.h"
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
 #include "shell/Global_Unit.h"
 #include "tests/support/TempDir.h"
 
@@ -10,8 +11,9 @@ namespace {
 
 // ENVIRON.DAT fields by number, from the form's initial values.
 std::vector<std::string> EnvFields() {
-  return settings::SplitComma(
-      "/x/CONTROL.DAT,/x,/x/scr,1,2,1,1,05,,07,08,09,AT&F|E1,ATD,,+++,ATH,0,03,02,11000,0");
+  std::vector<std::string> f;
+  Common_SplitComma(f, "/x/CONTROL.DAT,/x,/x/scr,1,2,1,1,05,,07,08,09,AT&F|E1,ATD,,+++,ATH,0,03,02,11000,0");
+  return f;
 }
 
 std::string Join(const std::vector<std::string>& f) {

@@ -6,6 +6,7 @@
 
 #include "link/EnvNew_Unit.h"
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
 #include "shell/Global_Unit.h"
 #include "tests/support/TempDir.h"
 
@@ -97,7 +98,8 @@ TEST(EnvBuild, NumbersAreWrittenWithTwoDigitsAndCommasAsPipes) {
   v.ethernet = false;
   EnvSettings s;
   ASSERT_EQ(Env_BuildFields(v, s), 0);
-  auto f = settings::SplitComma(EnvFile_FormatLine(s));
+  std::vector<std::string> f;
+  Common_SplitComma(f, EnvFile_FormatLine(s));
   ASSERT_EQ(f.size(), 22u);
   EXPECT_EQ(f[ENV_RCV_TIMEOUT], "05");
   EXPECT_EQ(f[ENV_INIT_TIMEOUT], "60");

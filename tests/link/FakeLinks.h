@@ -82,6 +82,12 @@ class FakeSerial : public SerialLink {
     ++closes;
     open = false;
   }
+  // Nothing is ever watched here: a receive thread ends at once.
+  int mask = 0;
+  void SetEventMask(int m) override { mask = m; }
+  int EventMask() const override { return mask; }
+  int WaitEvent() override { return 0; }
+  int InQueue() override { return -1; }
 };
 
 class FakeUdp : public UdpLinkApi {

@@ -70,7 +70,7 @@ inline std::string TestMessageFile() {
   for (const char* n : {"0003", "0005", "0006", "0007", "9006", "9007", "9026", "9046", "9047", "9008",
                         "9048", "9081", "9082", "9083", "9084", "9087", "9088", "9201", "9202", "9203"})
     s += std::string("J") + n + "=T,M" + n + ",1,0\r\n";
-  for (const char* n : {"7006", "7007", "7008", "5201", "5202"}) s += std::string("J") + n + "=T,M" + n + ",1,1\r\n";
+  for (const char* n : {"7006", "7007", "7008", "7101", "5201", "5202"}) s += std::string("J") + n + "=T,M" + n + ",1,1\r\n";
   return s;
 }
 inline std::string TestPromptFile() { return "J1201=T,P1201,L,16,*,,1,1\r\nJ1202=T,P1202,L,16,*,,1,1\r\n"; }

@@ -1,6 +1,9 @@
 #include <QTest>
 
 #include "link/SettingsText.h"
+#include "shell/CommonStr_Unit.h"
+#include "shell/ui/FSelBox_Form.h"
+#include "tests/support/ui/ModalHelper.h"
 #include "tests/link/ui/FormFixture.h"
 
 namespace {
@@ -64,7 +67,7 @@ TEST_F(EnvForm, ShowsTheFileAndFillsCommandsOnlyFromTheUsersChoice) {
   dir.Write("data/USER.INF", Sjis("山田") + "\r\n");
   dir.Write("ENVIRON.DAT", "/c.dat," + dir.path() + "data,/s,0,9,0,0,05,B,20,30,40,AT&F|E1,ATD,,+++,ATH,0,07,01,11000,1024\r\n");
   dir.Write("MODEM.INF", "A,ATZ,ATD,,+++,ATH\r\nB,ATB,ATD,ATX,+++,ATH0\r\n");
-  dir.Write("Environment.Hlp", "help\r\n");
+  dir.Write("ENVIRONMENT.HLP", "help\r\n");
   main->Env_BitBtn->click();
   TEnv_Frm* f = Env_Frm;
   EXPECT_EQ(f->UsrName_Edt->text(), U8("山田"));
@@ -74,6 +77,7 @@ TEST_F(EnvForm, ShowsTheFileAndFillsCommandsOnlyFromTheUsersChoice) {
   EXPECT_FALSE(f->Cmd_GrpBox->isVisible());
   EXPECT_TRUE(f->ComSet_GrpBox->isVisible());
   EXPECT_TRUE(f->HelpBitBtn->isVisible());
+  EXPECT_EQ(f->HelpBitBtn->HelpFile, dir.path() + "ENVIRONMENT.HLP");  // found whatever its case
   EXPECT_EQ(f->Modem_CmbBox->currentIndex(), 1);
   EXPECT_EQ(f->CmdInit_Edt->text(), "AT&F,E1");  // the file's command, not kind B's
 
@@ -98,7 +102,8 @@ TEST_F(EnvForm, ShowsTheFileAndFillsCommandsOnlyFromTheUsersChoice) {
   DialogScript ask;
   ask.Then(1).Then(1);
   f->Reg_BitBtn->click();
-  auto fields = settings::SplitComma(settings::FirstLine(dir.Read("ENVIRON.DAT")));
+  std::vector<std::string> fields;
+  Common_SplitComma(fields, settings::FirstLine(dir.Read("ENVIRON.DAT")));
   ASSERT_EQ(fields.size(), 22u);
   EXPECT_EQ(fields[ENV_COM_PORT], "0");
   EXPECT_EQ(fields[ENV_RCV_TIMEOUT], "05");
@@ -196,6 +201,29 @@ TEST_F(EnvForm, PickersTakeUsableChoicesAndTheUserName) {
   s.Then(1);
   f->ScrFile_BitBtnClick();
   EXPECT_EQ(s.Shown(), std::vector<std::string>{"M0006"});
+  EXPECT_EQ(f->ScrFileName_Lbl->text().toStdString(), dir.path() + "ScreenFiles");
+  f->Ext_BitBtn->click();
+}
+
+TEST_F(EnvForm, ChoicesGoThroughTheSharedPicker) {
+  dir.Write("ctl/MY.DAT", "x");
+  main->Env_BitBtn->click();
+  TEnv_Frm* f = Env_Frm;
+  std::string started;
+  WhenModal([&](QDialog* d) {
+    auto* p = qobject_cast<TFSel_Dlg*>(d);
+    ASSERT_NE(p, nullptr);
+    started = p->Directory();
+    p->SelectFile("MY.DAT");
+    p->Ok_BitBtn->click();
+  });
+  f->CtlFileName_Lbl->setText(QString::fromStdString(dir.path() + "ctl/MY.DAT"));
+  f->CtlFile_BitBtnClick();
+  EXPECT_EQ(started, dir.path() + "ctl");
+  EXPECT_EQ(f->CtlFileName_Lbl->text().toStdString(), dir.path() + "ctl/MY.DAT");
+
+  WhenModal([](QDialog* d) { d->done(2); });
+  f->ScrFile_BitBtnClick();
   EXPECT_EQ(f->ScrFileName_Lbl->text().toStdString(), dir.path() + "ScreenFiles");
   f->Ext_BitBtn->click();
 }

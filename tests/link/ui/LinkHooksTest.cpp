@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "link/LinkPort.h"
 #include "link/Sock_Table.h"
 #include "link/UDP_Unit.h"
 #include "link/ui/LinkHooks.h"
@@ -21,6 +22,7 @@ class MainLink : public ::testing::Test {
  protected:
   void SetUp() override {
     Main_SetProgramFolder(dir.path());  // no message file: every answer is OK
+    savedLinks = Conn_Links();
     TMain_Frm::Hooks() = {};
     form = new TMain_Frm();
     Link_InstallMainHooks();
@@ -36,11 +38,14 @@ class MainLink : public ::testing::Test {
     fake->Stop();
     delete form;
     TMain_Frm::Hooks() = {};
+    Udp_SetMessagePump(nullptr);
+    Conn_Links() = savedLinks;
     EthernetMode = 0;
   }
   TempDir dir;
   TMain_Frm* form = nullptr;
   std::unique_ptr<FakeUdpExchange> fake;
+  ConnLinks savedLinks{};
 };
 
 TEST_F(MainLink, DisconnectOverEthernetLogsOffAndClosesTheLink) {
