@@ -570,6 +570,22 @@ int RecvFrameImpl(char* buf, int& length) {
   return LINK_TOO_LONG;
 }
 
+// Throws away what is left of a refused frame, so that the repeat the NAK
+// asks for is not read behind it: input until the line has been quiet for
+// quietMs, within one receive time-out at most.
+void DiscardUntilQuiet(int quietMs) {
+  PortUse u;
+  if (!u) return;
+  auto bound = Clock::now() + std::chrono::milliseconds(u.readTimeOutMs);
+  uint8_t junk[256];
+  while (Clock::now() < bound) {
+    auto quiet = std::min(bound, Clock::now() + std::chrono::milliseconds(quietMs));
+    if (WaitPort(u, POLLIN, quiet) != Wait::Ready) return;
+    ssize_t r = ::read(u.fd, junk, sizeof junk);
+    if (r <= 0 && errno != EINTR && errno != EAGAIN) return;
+  }
+}
+
 int RecvBlockImpl(char* buf, int& length) {
   Comm_Purge();
   int r = PortSendByteRetry(ACK);
@@ -586,6 +602,8 @@ int RecvBlockImpl(char* buf, int& length) {
     }
     if (r == LINK_BCC_ERROR || r == LINK_NO_STX || r == LINK_TOO_LONG) {
       if (attempt == 1) {
+        // A frame refused for its start or its length may still be arriving.
+        if (r != LINK_BCC_ERROR) DiscardUntilQuiet(Comm_GetTiming().etxPauseMs);
         int s = PortSendByte(NAK);
         if (s != LINK_OK) return EndWithEot(s);
         continue;

@@ -188,9 +188,17 @@ TEST_F(CommRecv, TwoBadFramesEndWithEotAndTheirCode) {
   EXPECT_EQ(Wait().text, "DATA");
 }
 
-TEST_F(CommRecv, AFrameWithoutStxIsRefused) {
-  // The rest of the refused frame is read as the repeat, so it fails again.
+TEST_F(CommRecv, AFrameWithoutStxIsRefusedAndItsRepeatTaken) {
+  // The rest of the refused frame is thrown away, not read as the repeat.
   Faults([](SerialFaults& f) { f.noStx = 1; });
+  fake.PushBlock("DATA");
+  Reply r = Wait();
+  EXPECT_EQ(r.result, LINK_OK);
+  EXPECT_EQ(r.text, "DATA");
+  EXPECT_EQ(Sent(), B({ACK, NAK, ACK}));
+
+  fake.ClearReceived();
+  Faults([](SerialFaults& f) { f.noStx = 2; });
   fake.PushBlock("DATA");
   EXPECT_EQ(Wait().result, LINK_NO_STX);
   EXPECT_EQ(Sent(), B({ACK, NAK, EOT}));
