@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "link/ConnLogin.h"
 #include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
 #include "tests/exchange/FakeUdp.h"
@@ -92,13 +93,8 @@ bool LogIn(const std::string& pw) {
   Udp_SetParam(UDP_PARAM_TIMEOUT, 0);
   Udp_SetParam(UDP_PARAM_RETRY, 2);
   if (Udp_Transact(UDP_CMD_LOGIN_REQUEST, nullptr, 0, reply, &n) != LINK_OK || n < 4) return false;
-  uint32_t seed = reply[1] | reply[2] << 8 | reply[3] << 16 | static_cast<uint32_t>(reply[4]) << 24;
-  Udp_SetParam(UDP_PARAM_KEY, seed ^ UDP_LOGIN_MASK);
-  std::string p(UDP_APP_NAME_LEN, '\0');
-  std::memcpy(p.data(), UDP_APP_NAME, std::strlen(UDP_APP_NAME));
-  p += static_cast<char>(pw.size() >> 8);
-  p += static_cast<char>(pw.size() & 0xFF);
-  p += pw;
+  Udp_SetParam(UDP_PARAM_KEY, Conn_UdpKeyFromSeed(reply + 1));
+  std::string p = Conn_UdpLoginPayload(pw);
   return Udp_Transact(UDP_CMD_LOGIN, p.data(), static_cast<int>(p.size()), reply, &n) == LINK_OK;
 }
 

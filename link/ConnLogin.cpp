@@ -41,6 +41,12 @@ bool Conn_SerialLogin(LinkPort& port, std::string_view password, int rcvTimeOutM
   return got == kSerialLoginAccepted;
 }
 
+uint32_t Conn_UdpKeyFromSeed(const uint8_t seed[4]) {
+  uint32_t s = 0;
+  for (int i = 3; i >= 0; --i) s = (s << 8) | seed[i];
+  return s ^ UDP_LOGIN_MASK;
+}
+
 std::string Conn_UdpLoginPayload(std::string_view password) {
   std::string p(UDP_APP_NAME);
   p.resize(UDP_APP_NAME_LEN, '\0');
@@ -67,9 +73,8 @@ int Conn_UdpLogin(UdpLinkApi& udp, std::string_view password, int timeOutSec) {
     LogOff(udp);
     return LINK_IO_ERROR;
   }
-  uint32_t seed = 0;
-  for (int i = 3; i >= 0; --i) seed = (seed << 8) | static_cast<uint8_t>(reply[1 + i]);
-  udp.SetParam(UdpLinkApi::PARAM_KEY, seed ^ UDP_LOGIN_MASK);
+  udp.SetParam(UdpLinkApi::PARAM_KEY,
+               Conn_UdpKeyFromSeed(reinterpret_cast<const uint8_t*>(reply.data()) + 1));
   udp.SetParam(UdpLinkApi::PARAM_TIMEOUT, static_cast<uint32_t>(timeOutSec));
   udp.SetParam(UdpLinkApi::PARAM_RETRY, 2);
   r = udp.Transact(UDP_CMD_LOGIN, Conn_UdpLoginPayload(password), reply);

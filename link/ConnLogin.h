@@ -29,6 +29,10 @@ int Conn_UdpLogin(UdpLinkApi& udp, std::string_view password, int timeOutSec);
 // The payload of the log-in command 0x02.
 std::string Conn_UdpLoginPayload(std::string_view password);
 
+// The scrambling key from the seed of the 0x03 reply (its first four payload
+// bytes, least significant first).
+uint32_t Conn_UdpKeyFromSeed(const uint8_t seed[4]);
+
 // What the connect flows need of the form and the main window.
 class ConnUi {
  public:

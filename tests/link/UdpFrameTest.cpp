@@ -141,20 +141,20 @@ TEST(UdpCheckReply, SequenceComparedOnLow14BitsWhileInUse) {
 
 TEST_F(UdpFrame, InitOnAnOpenLinkGives103AndChangesNothing) {
   int fd = UdpLinkState.socket;
-  uint16_t port = LinkPort();
+  uint16_t port = OwnUdpPort();
   uint32_t peerAddr = UdpLinkState.peerAddr;
   uint16_t peerPort = UdpLinkState.peerPort;
   Udp_SetParam(UDP_PARAM_KEY, 77);
   EXPECT_EQ(Udp_Init(0, 0x7F000002, 9), LINK_ALREADY_OPEN);
   EXPECT_EQ(UdpLinkState.socket, fd);
-  EXPECT_EQ(LinkPort(), port);
+  EXPECT_EQ(OwnUdpPort(), port);
   EXPECT_EQ(UdpLinkState.peerAddr, peerAddr);
   EXPECT_EQ(UdpLinkState.peerPort, peerPort);
   EXPECT_EQ(UdpLinkState.key, 77u);
 }
 
 TEST_F(UdpFrame, InitFailsCleanlyWhenThePortIsTaken) {
-  uint16_t taken = LinkPort();
+  uint16_t taken = OwnUdpPort();
   Udp_Close();
   RawPeer holder;  // any free port, held
   EXPECT_EQ(Udp_Init(holder.Port(), kLoopback, peer.Port()), LINK_IO_ERROR);
@@ -191,11 +191,11 @@ TEST_F(UdpFrame, RecvUnscramblesOnlyMarkedDatagrams) {
   Udp_SetParam(UDP_PARAM_KEY, key);
   uint8_t buf[UDP_REPLY_BUF];
   int n = 0;
-  peer.SendTo(LinkPort(), Xored(Frame(0x0012, 0xF0, "xyz"), key));
+  peer.SendTo(OwnUdpPort(), Xored(Frame(0x0012, 0xF0, "xyz"), key));
   ASSERT_EQ(Udp_Recv(buf, &n), LINK_OK);
   EXPECT_EQ(Bytes(buf, n), Frame(0x0012, 0xF0, "xyz"));
   // Plain (top bit clear) is taken as it is, even with a key.
-  peer.SendTo(LinkPort(), Frame(0x0012, 0xF1, "ab"));
+  peer.SendTo(OwnUdpPort(), Frame(0x0012, 0xF1, "ab"));
   ASSERT_EQ(Udp_Recv(buf, &n), LINK_OK);
   EXPECT_EQ(Bytes(buf, n), Frame(0x0012, 0xF1, "ab"));
   // With no datagram the wait ends after the poll time.
@@ -208,24 +208,24 @@ TEST_F(UdpFrame, RecvRejectsStrangersAndWrongLengths) {
   uint8_t buf[UDP_REPLY_BUF];
   int n = 0;
   RawPeer other("127.0.0.2");
-  other.SendTo(LinkPort(), Frame(0, 0xF0, ""));
+  other.SendTo(OwnUdpPort(), Frame(0, 0xF0, ""));
   EXPECT_EQ(Udp_Recv(buf, &n), LINK_UNEXPECTED);
   for (const std::string& bad : {std::string(), std::string("\x00\x00\xF0", 3), Frame(0, 0xF0, "ab") + "c",
                                  Frame(0, 0xF0, "ab").substr(0, 7)}) {
-    peer.SendTo(LinkPort(), bad);
+    peer.SendTo(OwnUdpPort(), bad);
     EXPECT_EQ(Udp_Recv(buf, &n), LINK_UNEXPECTED) << bad.size();
   }
   // Exactly the buffer: fine. One byte more is cut by the receive and must
   // not pass as the 2048 bytes that fit.
   std::string full = Frame(0, 0xF0, std::string(UDP_PAYLOAD_MAX, 'p'));
-  peer.SendTo(LinkPort(), full);
+  peer.SendTo(OwnUdpPort(), full);
   ASSERT_EQ(Udp_Recv(buf, &n), LINK_OK);
   EXPECT_EQ(n, UDP_FRAME_MAX);
-  peer.SendTo(LinkPort(), full + "p");
+  peer.SendTo(OwnUdpPort(), full + "p");
   EXPECT_EQ(Udp_Recv(buf, &n), LINK_UNEXPECTED);
   // Marked: nothing beyond the buffer may be unscrambled either.
   Udp_SetParam(UDP_PARAM_KEY, 0x000000A0);
-  peer.SendTo(LinkPort(), Xored(full + std::string(2000, 'p'), 0xA0));
+  peer.SendTo(OwnUdpPort(), Xored(full + std::string(2000, 'p'), 0xA0));
   EXPECT_EQ(Udp_Recv(buf, &n), LINK_UNEXPECTED);
 }
 
@@ -234,7 +234,7 @@ TEST_F(UdpFrame, RecvReplyRewritesTheBufferInPlace) {
   std::memset(buf, 0xEE, sizeof buf);
   int n = -1;
   uint16_t seq = 0;
-  peer.SendTo(LinkPort(), Frame(0x4123, 0x46, "OK!"));
+  peer.SendTo(OwnUdpPort(), Frame(0x4123, 0x46, "OK!"));
   ASSERT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_OK);
   EXPECT_EQ(n, 3);
   EXPECT_EQ(seq, 0x4123);
@@ -243,7 +243,7 @@ TEST_F(UdpFrame, RecvReplyRewritesTheBufferInPlace) {
   std::string pay(UDP_PAYLOAD_MAX, 'q');
   pay[0] = 'A';
   pay.back() = 'Z';
-  peer.SendTo(LinkPort(), Frame(0, 0x45, pay));
+  peer.SendTo(OwnUdpPort(), Frame(0, 0x45, pay));
   ASSERT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_OK);
   EXPECT_EQ(n, UDP_PAYLOAD_MAX);
   EXPECT_EQ(buf[0], 0x45);
@@ -251,7 +251,7 @@ TEST_F(UdpFrame, RecvReplyRewritesTheBufferInPlace) {
   EXPECT_EQ(buf[n + 1], 0);
   // Other results pass through.
   RawPeer other("127.0.0.2");
-  other.SendTo(LinkPort(), Frame(0, 0x46, ""));
+  other.SendTo(OwnUdpPort(), Frame(0, 0x46, ""));
   EXPECT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_UNEXPECTED);
   EXPECT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_TIMEOUT);
 }
@@ -263,18 +263,18 @@ TEST_F(UdpFrame, DisconnectNoticeGives101AndPostsOnce) {
   uint16_t seq;
   // A notice from a stranger is not one.
   RawPeer other("127.0.0.2");
-  other.SendTo(LinkPort(), Frame(0, 0x0F, ""));
+  other.SendTo(OwnUdpPort(), Frame(0, 0x0F, ""));
   EXPECT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_UNEXPECTED);
   EXPECT_EQ(sink.count, 0);
   Udp_SetParam(UDP_PARAM_KEY, 0x12345680);
-  peer.SendTo(LinkPort(), Xored(Frame(0, 0x0F, ""), 0x12345680));
+  peer.SendTo(OwnUdpPort(), Xored(Frame(0, 0x0F, ""), 0x12345680));
   EXPECT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_DISCONNECTED);
   EXPECT_EQ(sink.count, 1);
   EXPECT_EQ(sink.lastMsg, UDP_DISCONNECT_USER_MSG);
   EXPECT_EQ(UDP_DISCONNECT_MSG, 1228);
   // Without a registered main form nothing is posted, the result stays.
   Udp_SetMainForm(nullptr, nullptr);
-  peer.SendTo(LinkPort(), Frame(0, 0x0F, ""));
+  peer.SendTo(OwnUdpPort(), Frame(0, 0x0F, ""));
   EXPECT_EQ(Udp_RecvReply(buf, &n, &seq), LINK_DISCONNECTED);
   EXPECT_EQ(sink.count, 1);
 }
@@ -282,10 +282,10 @@ TEST_F(UdpFrame, DisconnectNoticeGives101AndPostsOnce) {
 TEST_F(UdpFrame, FlushDropsWhatWaitsAndStopsAtANotice) {
   Udp_SetMainForm(&sink, &NoticeSink::Post);
   RawPeer other("127.0.0.2");
-  peer.SendTo(LinkPort(), Frame(0, 0xF0, ""));
-  peer.SendTo(LinkPort(), std::string(3000, '\xFF'));
-  peer.SendTo(LinkPort(), "ju");
-  other.SendTo(LinkPort(), Frame(0, 0x0F, ""));
+  peer.SendTo(OwnUdpPort(), Frame(0, 0xF0, ""));
+  peer.SendTo(OwnUdpPort(), std::string(3000, '\xFF'));
+  peer.SendTo(OwnUdpPort(), "ju");
+  other.SendTo(OwnUdpPort(), Frame(0, 0x0F, ""));
   ASSERT_TRUE(other.Receive(50).empty());  // let the datagrams land
   EXPECT_EQ(Udp_Flush(), LINK_OK);
   EXPECT_EQ(sink.count, 0);
@@ -294,9 +294,9 @@ TEST_F(UdpFrame, FlushDropsWhatWaitsAndStopsAtANotice) {
   EXPECT_EQ(Udp_Recv(buf, &n), LINK_TIMEOUT);
   EXPECT_EQ(Udp_Flush(), LINK_OK);  // nothing there
 
-  peer.SendTo(LinkPort(), Frame(0, 0xF0, ""));
-  peer.SendTo(LinkPort(), Frame(0, 0x0F, ""));
-  peer.SendTo(LinkPort(), Frame(0, 0x46, ""));
+  peer.SendTo(OwnUdpPort(), Frame(0, 0xF0, ""));
+  peer.SendTo(OwnUdpPort(), Frame(0, 0x0F, ""));
+  peer.SendTo(OwnUdpPort(), Frame(0, 0x46, ""));
   ASSERT_TRUE(other.Receive(50).empty());
   EXPECT_EQ(Udp_Flush(), LINK_DISCONNECTED);
   EXPECT_EQ(sink.count, 1);
@@ -322,7 +322,7 @@ TEST_F(UdpFrame, CloseUnderAWaitingWorkerEndsItsWaitWithAnError) {
     EXPECT_EQ(Udp_Close(), LINK_OK);
     // A new link at once: the worker must not read from it.
     ASSERT_EQ(Udp_Init(0, kLoopback, peer.Port()), LINK_OK);
-    peer.SendTo(LinkPort(), Frame(0, 0xF0, ""));
+    peer.SendTo(OwnUdpPort(), Frame(0, 0xF0, ""));
     worker.join();
     EXPECT_EQ(result, LINK_IO_ERROR) << round;
     // Woken by the close, not by the end of its 100 ms wait.

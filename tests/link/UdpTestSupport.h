@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "link/ConnLogin.h"
 #include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
 #include "tests/exchange/FakeUdp.h"
@@ -89,7 +90,7 @@ class RawPeer {
 };
 
 // The link's own port, as bound.
-inline uint16_t LinkPort() {
+inline uint16_t OwnUdpPort() {
   sockaddr_in a{};
   socklen_t l = sizeof a;
   ::getsockname(UdpLinkState.socket, reinterpret_cast<sockaddr*>(&a), &l);
@@ -152,13 +153,8 @@ class LinkToFake : public ::testing::Test {
     Params(0, 2);
     int r = Transact(UDP_CMD_LOGIN_REQUEST);
     if (r != LINK_OK) return r;
-    uint32_t seed = reply[1] | reply[2] << 8 | reply[3] << 16 | static_cast<uint32_t>(reply[4]) << 24;
-    Udp_SetParam(UDP_PARAM_KEY, seed ^ UDP_LOGIN_MASK);
-    std::string p(UDP_APP_NAME_LEN, '\0');
-    std::memcpy(p.data(), UDP_APP_NAME, std::strlen(UDP_APP_NAME));
-    p += static_cast<char>(pw.size() >> 8);
-    p += static_cast<char>(pw.size() & 0xFF);
-    p += pw;
+    Udp_SetParam(UDP_PARAM_KEY, Conn_UdpKeyFromSeed(reply + 1));
+    std::string p = Conn_UdpLoginPayload(pw);
     Params(0, 2);
     return Transact(UDP_CMD_LOGIN, p);
   }
