@@ -27,6 +27,10 @@ function(orvo_ui name)
   endif()
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.h)
   if(NOT srcs)
+    # A folder with no forms yet still gives a target, so that others can
+    # name it among their dependencies.
+    add_library(${name}_ui INTERFACE)
+    target_link_libraries(${name}_ui INTERFACE ${name}_core ${A_DEPS})
     return()
   endif()
   add_library(${name}_ui STATIC ${srcs})

@@ -13,7 +13,7 @@
 #include "link/ui/PathPick.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
-#include "shell/orvo/OrvoForms.h"
+#include "orvo/OrvoForms.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/TempDir.h"
 

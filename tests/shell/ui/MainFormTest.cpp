@@ -208,7 +208,7 @@ TEST_F(MainForm, PrinterSetupWithoutPrinterShowsItsMessage) {
 
 }  // namespace
 
-#include "shell/orvo/ORVO_Main.h"
+#include "orvo/ORVO_Main.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/orvo/OrvoForms.h"
+#include "orvo/OrvoForms.h"
 
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"

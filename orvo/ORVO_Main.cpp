@@ -1,4 +1,4 @@
-#include "shell/orvo/ORVO_Main.h"
+#include "orvo/ORVO_Main.h"
 
 #include <QApplication>
 
@@ -8,7 +8,7 @@
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
-#include "shell/orvo/OrvoForms.h"
+#include "orvo/OrvoForms.h"
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Input_Unit.h"
 

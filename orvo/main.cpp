@@ -1,3 +1,3 @@
-#include "shell/orvo/ORVO_Main.h"
+#include "orvo/ORVO_Main.h"
 
 int main(int argc, char** argv) { return ORVO_Main(argc, argv); }
