@@ -25,6 +25,20 @@ std::atomic<int> LinkRetryCount{0};
 uint16_t UdpOwnPort = 0;
 uint16_t UdpRemotePort = 0;
 std::atomic<int> LineLost{0};
+
+int LoadKind = 0;
+std::string LoadFileName;
+std::string LoadFolder;
+int LoadRangeOn = 0;
+std::string LoadRangeFrom;
+std::string LoadRangeTo;
+int LoadFixErrors = 0;
+std::string HandOverTempFile;
+std::string SaveFolder;
+std::string SaveUserName;
+std::string SaveComment;
+std::vector<SaveChoice> SaveChoices;
+std::string SelectedCmdName;
 std::array<std::string, 9> DataFileName;
 std::array<char, 8> DataKindCode{};
 

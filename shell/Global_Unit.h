@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Folder of the program file, always ending in "/".
 extern std::string ProgramDir;
@@ -34,6 +35,33 @@ extern uint16_t UdpOwnPort;
 extern uint16_t UdpRemotePort;
 // 1 after a link operation was ended by the exchange's disconnect notice.
 extern std::atomic<int> LineLost;
+
+// Hand-over to the load form, set by the data-kind selection form or by a
+// setting screen before the load form is shown. Names are the file names as
+// found on disk; texts typed by the user stay CP932.
+extern int LoadKind;
+extern std::string LoadFileName;    // file name inside LoadFolder
+extern std::string LoadFolder;      // the chooser's data folder, ending in "/"
+extern int LoadRangeOn;
+extern std::string LoadRangeFrom;   // CP932, either bound may be empty
+extern std::string LoadRangeTo;
+extern int LoadFixErrors;
+// Temporary command file that a setting screen hands to the load form.
+extern std::string HandOverTempFile;
+
+// Hand-over to the save form: where to write, what to ask the exchange for.
+struct SaveChoice {
+  std::string fileName;  // data file name, without folder
+  char code = 0;         // request code sent to the exchange
+  std::string name;      // CP932 name shown on the save form
+};
+extern std::string SaveFolder;      // ending in "/"
+extern std::string SaveUserName;    // CP932
+extern std::string SaveComment;     // CP932, typed at prompt "1401"
+extern std::vector<SaveChoice> SaveChoices;
+
+// Command file chosen in the command-file list (file name as found).
+extern std::string SelectedCmdName;
 
 // Data-kind table: file name per slot, and the save request code ('\0' = none).
 extern std::array<std::string, 9> DataFileName;
