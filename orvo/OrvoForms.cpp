@@ -2,6 +2,8 @@
 
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
+#include "phone/ui/Tel_Unit.h"
+#include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
@@ -20,4 +22,9 @@ void OrvoForms_CreateSecond() {
     Env_Frm->Env_Init();
     m->OpenSubform(Env_Frm);
   };
+
+  // Telephone image. Over Ethernet the main buttons go before the form
+  // shows, since its start already talks to the exchange.
+  new TTel_Frm();
+  hooks.telephone = [](TMain_Frm* m) { m->OpenSubform(Tel_Frm, {}, EthernetMode == 1); };
 }
