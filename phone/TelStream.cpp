@@ -192,10 +192,14 @@ int TelDisplayStream::DumpStart() {
     return 0;
   }
   if (mode == 2) {
+    if (output == 1) {
+      if (!out_.DumpClose()) out_.SendAbort();
+      s_.TelDumpOutput = 0;
+    }
     // Nothing left over from the display or an earlier dump's tail joins
     // the first line of this dump.
     buffer_.clear();
-    if (output != 0) return 0;
+    if (s_.TelDumpOutput == 2) return 0;
     canvas_ = out_.Printer();
     if (canvas_) {
       print_ = std::make_unique<TelDumpPrint>(*canvas_);
@@ -217,7 +221,9 @@ int TelDisplayStream::DumpStart() {
 void TelDisplayStream::InDump(uint8_t b) {
   if (b == TEL_CODE_DUMP_END) {
     s_.TelDispLine = 0;
-    if (s_.TelOutputMode == 1 && s_.TelDumpOutput == 1) {
+    // The file is closed whatever the mode: a switch racing with this end
+    // must not leave it open.
+    if (s_.TelDumpOutput == 1) {
       if (!out_.DumpClose()) out_.SendAbort();
       s_.TelDumpOutput = 0;
       out_.ShowDumpLine(buffer_, panelCount_);
@@ -238,11 +244,10 @@ void TelDisplayStream::InDump(uint8_t b) {
   } else if (b == 0x0A) {
     if (crPending_) {
       crPending_ = false;
-      const int mode = s_.TelOutputMode;
-      if (mode == 1 && s_.TelDumpOutput == 1) {
+      if (s_.TelDumpOutput == 1) {
         out_.ShowDumpLine(buffer_, panelCount_);
         ++panelCount_;
-      } else if (mode == 2 && s_.TelDumpOutput == 2 && print_) {
+      } else if (s_.TelDumpOutput == 2 && print_) {
         print_->Line(buffer_);
       }
       buffer_.clear();
