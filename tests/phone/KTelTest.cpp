@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -22,7 +24,7 @@ struct CleanCase {
   bool clean;
 };
 
-std::string Csv(std::initializer_list<std::string_view> lines) { return SjisLines(lines) + "\r\n"; }
+std::string Csv(std::initializer_list<std::string_view> lines) { return SjisLines(lines); }
 
 const std::string kGroupHeader = "\"グループ\",\"グループ名\"";
 const std::string kAddressHeader = "\"名前\",\"読み\",\"電話番号\",\"グループ\"";
@@ -219,4 +221,20 @@ TEST_F(KTelBook, DataFolderRules) {
   EXPECT_EQ(DataFolder(env, ""), ProgramDir);
   dir.Write("ENVIRON.DAT", fields(dir.path() + "gone", 17));
   EXPECT_EQ(DataFolder(env, "/prev/"), ProgramDir);
+}
+
+// The sample book is what the import makes of the sample CSV files.
+TEST(KTelSample, BookMatchesItsCsvFiles) {
+  const char* src = std::getenv("ORVO_SOURCE_DIR");
+  ASSERT_NE(src, nullptr);
+  std::string data = std::string(src) + "/sample/data/";
+  ASSERT_EQ(CheckAhead(data + "PhoneBook.csv", data + "PhoneGroup.csv", "T"), 0);
+  BookSettings s;
+  s.title = Sjis("ﾎﾝｼｬ");
+  BookResult r = BuildBook(s, data + "PhoneBook.csv", data + "PhoneGroup.csv");
+  ASSERT_EQ(r.message, 0);
+  EXPECT_TRUE(r.warnings.empty());
+  std::string sample;
+  ASSERT_TRUE(fsys::ReadFile(data + kKanjiBookFile, sample));
+  EXPECT_EQ(r.content, sample);
 }
