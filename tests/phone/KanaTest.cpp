@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "phone/Kana_Edit.h"
 #include "phone/Kana_Unit.h"
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
@@ -189,4 +190,66 @@ TEST(KanaFiles, StoreFailuresKeepTheOldFile) {
   Global_FillDataKinds(1);
   EXPECT_EQ(SpeedDialFileName(kIdCard, 1), "SdIdCard.DAT");
   EXPECT_EQ(SpeedDialFileName(kDirectory, 1), "SdExtensions.DAT");
+}
+
+TEST(KanaEdit, CheckOrderAndWhereTheFaultShows) {
+  SystemList list;
+  list[10].name = "a>b";
+  list[795].dial = "12P";
+  EXPECT_EQ(CheckSystem(list).message, 9802);  // the first faulty row wins
+  list[10].name.clear();
+  Fault f = CheckSystem(list);
+  EXPECT_EQ(f.message, 9801);
+  EXPECT_EQ(f.index, 795);
+  EXPECT_EQ(SystemTopRow(796, 1), 791);  // entry 795 shows rows 791 to 800
+  EXPECT_EQ(SystemTopRow(5, 20), 5);
+  EXPECT_EQ(SystemTopRow(50, 20), 20);
+  EXPECT_EQ(DirectoryTopRow(3, 8), 3);
+  EXPECT_EQ(DirectoryTopRow(20, 8), 11);
+  EXPECT_EQ(DirectoryTopRow(12, 8), 8);
+
+  // Owners: dial before name, all 20 entries even for ID cards.
+  std::vector<Owner> owners = {NewOwner("201"), NewOwner("202")};
+  owners[1].entries[15].name = "12345678";
+  owners[1].entries[15].dial = "x";
+  f = CheckOwners(owners, kIdCard);
+  EXPECT_EQ(f.message, 9801);
+  EXPECT_EQ(f.owner, 1);
+  EXPECT_EQ(f.index, 15);
+  owners[1].entries[15].dial = "1";
+  EXPECT_EQ(CheckOwners(owners, kIdCard).message, 9802);
+
+  // Directory: faults row by row first, duplicates only after.
+  std::vector<DirRow> rows = {{"201", "a"}, {"202", ""}, {"2011", "b"}, {"202", "c"}, {"2-1", "d"}};
+  EXPECT_EQ(CheckDirectory(rows).message, 9805);
+  rows.pop_back();
+  f = CheckDirectory(rows);
+  EXPECT_EQ(f.message, 9803);  // "202" repeats
+  EXPECT_EQ(f.index, 1);
+  rows[3].ext = "";
+  rows.push_back({"", ""});
+  EXPECT_EQ(CheckDirectory(rows).message, 0);  // empty extensions are no duplicates
+}
+
+TEST(KanaEdit, OwnerStepAndSort) {
+  struct {
+    const char* key;
+    bool up;
+    const char* want;
+  } steps[] = {{"0099", true, "0100"}, {"10", false, "09"}, {"9999", true, "9999"},
+               {"0", false, "0"},      {"201", true, "202"}, {"*12", true, nullptr}, {"", true, nullptr}};
+  for (const auto& s : steps) {
+    auto got = StepOwner(s.key, s.up);
+    if (s.want) {
+      ASSERT_TRUE(got) << s.key;
+      EXPECT_EQ(*got, s.want) << s.key;
+    } else {
+      EXPECT_FALSE(got) << s.key;
+    }
+  }
+  std::vector<DirRow> rows = {{"300", "a"}, {"", "e"}, {"201", "b"}, {"300", "c"}, {"\x81\x40", "k"}, {"2000", "d"}};
+  SortDirectory(rows);
+  const std::vector<DirRow> want = {{"", "e"},    {"2000", "d"}, {"201", "b"},
+                                    {"300", "a"}, {"300", "c"},  {"\x81\x40", "k"}};
+  EXPECT_EQ(rows, want);
 }
