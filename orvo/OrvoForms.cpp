@@ -3,6 +3,8 @@
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
+#include "phone/ui/Kana_Form.h"
+#include "transfer/ui/SelectionHost.h"
 #include "shell/orvo/Main_Unit.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
@@ -11,6 +13,15 @@ void OrvoForms_CreateFirst() {
   // Kanji phone-book import: created once, opened by its main button.
   new TKTel_Frm();
   TMain_Frm::Hooks().kanjiPhoneBook = [](TMain_Frm* m) { m->OpenSubform(KTel_Frm); };
+
+  // Speed-dial editor: opened by the selection form, which it brings back.
+  new TKana_Fm();
+  Selection_Host().openSpeedDial = [] { Kana_Fm->show(); };
+  Kana_Host().closed = [] {
+    SelectionRefresh r;
+    r.dataFiles = r.lists = r.freeSpace = true;
+    Selection_Return(r);
+  };
 }
 
 void OrvoForms_CreateSecond() {
