@@ -381,6 +381,7 @@ void LoadEngine::Session_End() {
 
 int LoadEngine::Line_Send(const std::string& text) {
   exchCode_.clear();
+  refused_ = false;
   int result = 0;
   const char digit = IsCommand() ? '1' : '0';
   std::string rest = text;
@@ -427,8 +428,13 @@ int LoadEngine::Line_Send(const std::string& text) {
       cls = Reply_Class(buf, len, false);
       if (cls == 6 && len > 2) code.assign(buf + 2, static_cast<size_t>(std::min(6, len - 2)));
     }
-    if (cls == 6) exchCode_ = code;
-    else if (cls != 1) result = 1;
+    if (cls == 6) {
+      // A refusal stays one even when its code did not come.
+      exchCode_ = loaderr::PadCode(code);
+      refused_ = true;
+    } else if (cls != 1) {
+      result = 1;
+    }
   }
   return result;
 }
@@ -606,8 +612,8 @@ int LoadEngine::Load_Send() {
           result = 300;
           break;
         }
-        if (!exchCode_.empty()) {
-          std::string mid = exchCode_.size() >= 6 ? exchCode_.substr(3, 3) : std::string();
+        if (refused_) {
+          std::string mid = exchCode_.substr(3, 3);
           int kanjiEnd = mid == "802" ? 400 : (mid == "801" ? 500 : 600);
           f = fault(exchCode_, exchCode_, text, kanjiEnd);
         } else if (pass == 2 && LoadErrCount > 0) {

@@ -97,7 +97,8 @@ class LoadEngine {
   // The entries of a line by the current menu's terminator.
   static std::vector<std::string> Entries(std::string_view line, char terminator);
   static int Reply_Class(const char* reply, int length, bool udp);
-  // 0 done, 1 failed; LoadExchCode set on a refusal with a code.
+  // 0 done, 1 failed; Refused() and ExchCode() (padded to six) tell of a
+  // refusal with a code.
   int Line_Send(const std::string& text);
   bool Session_Open();
   bool Session_Begin();
@@ -105,6 +106,7 @@ class LoadEngine {
   int RetryLine_Write(std::string_view line);
   int ErrLine_Write(std::string_view code, std::string_view line);
   const std::string& ExchCode() const { return exchCode_; }
+  bool Refused() const { return refused_; }
 
  private:
   void Pause(int ms) const;
@@ -120,6 +122,7 @@ class LoadEngine {
   LoadRole role_;
   LoadTiming t_;
   std::string exchCode_;
+  bool refused_ = false;
   loaderr::OutFile out_;
   bool memoFull_ = false;
   int memoLines_ = 0;

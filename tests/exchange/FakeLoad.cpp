@@ -2,19 +2,24 @@
 
 FakeLoadScript::FakeLoadScript(std::shared_ptr<ExchangeScript> other) : other_(std::move(other)) {}
 
-void FakeLoadScript::RefuseSlash(const std::string& piece) {
+void FakeLoadScript::RefuseSlash(const std::string& piece, int times) {
   std::lock_guard<std::mutex> g(mu_);
-  refuse_[piece] = {false, ""};
+  refuse_[piece] = {false, false, "", times};
 }
 
-void FakeLoadScript::RefuseCode(const std::string& piece, const std::string& code) {
+void FakeLoadScript::RefuseCode(const std::string& piece, const std::string& code, int times) {
   std::lock_guard<std::mutex> g(mu_);
-  refuse_[piece] = {true, code};
+  refuse_[piece] = {true, false, code, times};
 }
 
 void FakeLoadScript::RefuseBegin(bool on) {
   std::lock_guard<std::mutex> g(mu_);
   refuseBegin_ = on;
+}
+
+void FakeLoadScript::OddReply(const std::string& piece, const std::string& serialText) {
+  std::lock_guard<std::mutex> g(mu_);
+  refuse_[piece] = {false, true, serialText, -1};
 }
 
 std::vector<std::string> FakeLoadScript::Pieces() const {
@@ -31,9 +36,11 @@ FakeLoadScript::Verdict FakeLoadScript::Judge(const std::string& payload, std::s
   std::lock_guard<std::mutex> g(mu_);
   pieces_.push_back(payload);
   auto it = refuse_.find(payload.size() > 1 ? payload.substr(1) : std::string());
-  if (it == refuse_.end()) return Verdict::Take;
-  code = it->second.second;
-  return it->second.first ? Verdict::Code : Verdict::Slash;
+  if (it == refuse_.end() || it->second.left == 0) return Verdict::Take;
+  if (it->second.left > 0) --it->second.left;
+  code = it->second.code;
+  if (it->second.odd) return Verdict::Odd;
+  return it->second.withCode ? Verdict::Code : Verdict::Slash;
 }
 
 std::vector<std::string> FakeLoadScript::Reply(const std::string& request) {
@@ -48,6 +55,7 @@ std::vector<std::string> FakeLoadScript::Reply(const std::string& request) {
       case Verdict::Take: return {"/0"};
       case Verdict::Slash: return {"/1"};
       case Verdict::Code: return {"C1" + code};
+      case Verdict::Odd: return {code};
     }
   }
   return other_ ? other_->Reply(request) : std::vector<std::string>{};
@@ -59,6 +67,7 @@ std::vector<FakeUdpFrame> FakeLoadScript::UdpDataLine(const std::string& payload
     case Verdict::Take: return {{-1, 'F', "0F"}};
     case Verdict::Slash: return {{-1, 'F', "01"}};
     case Verdict::Code: return {{-1, 'C', "0C00" + code}};
+    case Verdict::Odd: return {{-1, 'F', "0" + code}};
   }
   return {};
 }

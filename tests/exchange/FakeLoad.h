@@ -21,10 +21,13 @@ class FakeLoadScript : public ExchangeScript {
   explicit FakeLoadScript(std::shared_ptr<ExchangeScript> other = nullptr);
 
   // The piece (command text without the digit) is refused, plainly or with
-  // a code (any length: a hostile exchange may send a short one).
-  void RefuseSlash(const std::string& piece);
-  void RefuseCode(const std::string& piece, const std::string& code);
+  // a code (any length: a hostile exchange may send a short one); times < 0:
+  // always, else that many times and then taken.
+  void RefuseSlash(const std::string& piece, int times = -1);
+  void RefuseCode(const std::string& piece, const std::string& code, int times = -1);
   void RefuseBegin(bool on);
+  // The serial answer to the piece is this text, whatever it is.
+  void OddReply(const std::string& piece, const std::string& serialText);
 
   // Every data line taken, digit + piece, in order, from either link.
   std::vector<std::string> Pieces() const;
@@ -36,12 +39,18 @@ class FakeLoadScript : public ExchangeScript {
   void AttachTo(FakeUdpExchange& udp);
 
  private:
-  enum class Verdict { Take, Slash, Code };
+  enum class Verdict { Take, Slash, Code, Odd };
   Verdict Judge(const std::string& payload, std::string& code);
 
   std::shared_ptr<ExchangeScript> other_;
   mutable std::mutex mu_;
-  std::map<std::string, std::pair<bool, std::string>> refuse_;  // piece -> with a code?, code
+  struct Refusal {
+    bool withCode = false;
+    bool odd = false;
+    std::string code;
+    int left = -1;
+  };
+  std::map<std::string, Refusal> refuse_;
   bool refuseBegin_ = false;
   std::vector<std::string> pieces_;
 };
