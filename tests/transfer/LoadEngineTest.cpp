@@ -74,8 +74,8 @@ TEST_F(LoadUdp, TwoPassesRetryWhatFailedAndListWhatFailsAgain) {
   EXPECT_EQ(RunLoad(MakeParams(3, "PrgSetAll.DAT", kRetryFile, true)), 0);
   std::vector<std::string> want = {"0:A000105", "0:A000206", "0:A000307", "0:A000105", "0:A000307"};
   EXPECT_EQ(script->Pieces(), want);
-  EXPECT_EQ(retry, "3\r\n/S/\r\n" + std::string(20, '\0').replace(0, 20, "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n") +
-                       "0001=5;\r\n" + "4\r\n/S/\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n0003=7;\r\n" +
+  EXPECT_EQ(retry, std::string("3\r\n/S/\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n0001=5;\r\n") +
+                       "4\r\n/S/\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n0003=7;\r\n" +
                        "5\r\n/S/\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n0004=AB;\r\n" +
                        "6\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n/X/\r\n");
   EXPECT_EQ(dir.Read("OTHER.ERR"), Rec(3, "E00012", "0001=5;") + Rec(5, "000009", "0004=AB;") + Rec(6, "000001", "/X/"));
