@@ -18,9 +18,10 @@ void OrvoForms_CreateSecond() {
 
   // Load: the forms of both system types and the line fix dialog; the
   // selection form opens the one of the running system type.
-  Load_Frm = new TLoad_Frm();
-  LoadZNT_Frm = new TLoadZNT_Frm();
-  EFix_Dlg = new TEFix_Dlg();
+  // Kept for the run; a second wiring (the form tests) reuses them.
+  if (!Load_Frm) Load_Frm = new TLoad_Frm();
+  if (!LoadZNT_Frm) LoadZNT_Frm = new TLoadZNT_Frm();
+  if (!EFix_Dlg) EFix_Dlg = new TEFix_Dlg();
   Selection_Host().openLoad = [] {
     TLoad_Frm* f = SystemType == 1 ? static_cast<TLoad_Frm*>(LoadZNT_Frm) : Load_Frm;
     if (Main_Frm) f->move(Main_Frm->x(), Main_Frm->y() + 20);
