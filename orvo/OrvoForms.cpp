@@ -2,6 +2,7 @@
 
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
+#include "phone/ui/KTel_Unit.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
@@ -10,7 +11,11 @@
 
 // Start-up order of the forms. The forms of the subsystems are added to
 // these two routines as they are built.
-void OrvoForms_CreateFirst() {}
+void OrvoForms_CreateFirst() {
+  // Kanji phone-book import: created once, opened by its main button.
+  new TKTel_Frm();
+  TMain_Frm::Hooks().kanjiPhoneBook = [](TMain_Frm* m) { m->OpenSubform(KTel_Frm); };
+}
 
 void OrvoForms_CreateSecond() {
   new TConn_Frm();
