@@ -86,6 +86,17 @@ TEST_F(LoadUdp, TwoPassesRetryWhatFailedAndListWhatFailsAgain) {
   EXPECT_EQ(Sent().back().first, 0x8F);
 }
 
+TEST_F(LoadSerial, TwoPassesOverTheSerialLine) {
+  script->RefuseCode(":A000105", "E00012");
+  script->RefuseCode(":A000307", "E00099", 1);
+  EXPECT_EQ(RunLoad(MakeParams(3, "PrgSetAll.DAT", kRetryFile, false)), 0);
+  std::vector<std::string> want = {std::string("\x22") + "0", "A0:A000105", "A0:A000206", "A0:A000307",
+                                   "A0:A000105", "A0:A000307", "B0"};
+  EXPECT_EQ(Blocks(), want);
+  EXPECT_EQ(dir.Read("OTHER.ERR"), Rec(3, "E00012", "0001=5;") + Rec(5, "000009", "0004=AB;") + Rec(6, "000001", "/X/"));
+  EXPECT_EQ(LoadErrCount, 3);
+}
+
 TEST_F(LoadSerial, RefusalsWithCodesAndPlainRefusal) {
   // A short code is padded; "/1" ends the load as a failed send, but only
   // after the rest of its text went out.
