@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -77,13 +78,18 @@ class FakeUdpExchange {
   void SetPassword(const std::string& pw);
   void SetNoticeOnWrongPassword(bool on);
   // Standing reply to a command (empty: no answer). Defaults: 0x21, 0x22,
-  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F'.
+  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F' with payload "0F"
+  // (its byte 1 "F": the exchange took the whole text).
   void SetReply(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command gets these frames, once; queued.
   void Script(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command is answered by the disconnect
   // notice.
   void NoticeOn(uint8_t cmd);
+  // Answers every data line (0x41) by its payload once no queued Script
+  // is left for it; called under the fake's lock, so it must not call back.
+  using DataLineFn = std::function<std::vector<FakeUdpFrame>(const std::string& payload)>;
+  void SetDataLineHandler(DataLineFn fn);
   // Bounces every datagram back unchanged (a bare ping-pong partner).
   void SetEcho(bool on);
 
@@ -142,6 +148,7 @@ class FakeUdpExchange {
   bool loggedIn_ = false;
   int noticeOn_ = -1;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
+  DataLineFn dataLine_;
   std::map<uint8_t, std::deque<std::vector<FakeUdpFrame>>> scripts_;
   Cached last_;
   std::vector<FakeUdpReceived> received_;
