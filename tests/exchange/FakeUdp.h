@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,7 +23,12 @@ struct FakeUdpFrame {
   int seq = -1;
   uint8_t cmd = 0;
   std::string payload;
+  int gapUs = 0;  // sent this long after the frame before it
 };
+
+// Answers that depend on the payload (data kinds of a save). True when it
+// answered; frames may be empty (no answer).
+using FakeUdpResponder = std::function<bool(uint8_t cmd, const std::string& payload, std::vector<FakeUdpFrame>& out)>;
 
 // Fault switches. The counts apply to the next k reply datagrams, one
 // fault per datagram, in the order listed; a faulty datagram takes the
@@ -84,6 +90,8 @@ class FakeUdpExchange {
   // The next request with this command is answered by the disconnect
   // notice.
   void NoticeOn(uint8_t cmd);
+  // Asked after the scripts and before the standing replies.
+  void SetResponder(FakeUdpResponder r);
   // Bounces every datagram back unchanged (a bare ping-pong partner).
   void SetEcho(bool on);
 
@@ -141,6 +149,7 @@ class FakeUdpExchange {
   uint32_t key_ = 0;
   bool loggedIn_ = false;
   int noticeOn_ = -1;
+  FakeUdpResponder responder_;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
   std::map<uint8_t, std::deque<std::vector<FakeUdpFrame>>> scripts_;
   Cached last_;
