@@ -8,6 +8,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/Load_Form.h"
+#include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
@@ -27,9 +28,31 @@ void OrvoForms_CreateFirst() {
   };
 }
 
+namespace {
+
+// Save: the selection form of the system type opens the save form of the
+// same type, placed as every subform is.
+void OrvoForms_InstallSave() {
+  // Owned by the main window, which outlives them.
+  new TSave_Frm(0, Main_Frm);
+  new TSaveZNT_Frm(Main_Frm);
+  Selection_Host().openSave = [] {
+    TSave_Frm* f = SystemType == 1 ? SaveZNT_Frm : Save_Frm;
+    if (!f) return;
+    if (Main_Frm) {
+      QRect m = Main_Frm->frameGeometry();
+      f->move(m.left(), m.top() + 20);
+    }
+    f->show();
+  };
+}
+
+}  // namespace
+
 void OrvoForms_CreateSecond() {
   new TConn_Frm();
   new TEnv_Frm();
+  OrvoForms_InstallSave();
 
   // Load: the forms of both system types and the line fix dialog; the
   // selection form opens the one of the running system type.

@@ -147,6 +147,11 @@ void FakeUdpExchange::SetDataLineHandler(DataLineFn fn) {
   dataLine_ = std::move(fn);
 }
 
+void FakeUdpExchange::SetResponder(FakeUdpResponder r) {
+  std::lock_guard<std::mutex> g(mu_);
+  responder_ = std::move(r);
+}
+
 void FakeUdpExchange::SetEcho(bool on) {
   std::lock_guard<std::mutex> g(mu_);
   echo_ = on;
@@ -362,6 +367,8 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
     return f;
   }
   if (cmd == 0x41 && dataLine_) return dataLine_(payload);
+  std::vector<FakeUdpFrame> answered;
+  if (responder_ && responder_(cmd, payload, answered)) return answered;
   auto st = standing_.find(cmd);
   return st == standing_.end() ? std::vector<FakeUdpFrame>{} : st->second;
 }
@@ -371,8 +378,10 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
                                                         uint32_t key) {
   std::vector<Out> now;
   FakeUdpFaults& f = cfg_.faults;
-  long long due = NowNs() + static_cast<long long>(f.delayMs) * 1000000;
+  long long start = NowNs();
+  long long due = start + static_cast<long long>(f.delayMs) * 1000000;
   for (const FakeUdpFrame& fr : frames) {
+    due += static_cast<long long>(fr.gapUs) * 1000;
     if (Take(f.drop)) continue;
     Out o;
     o.to = client_;
@@ -392,7 +401,7 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
       Scramble(o.bytes, key);
       o.other = Take(f.otherAddress);
     }
-    if (f.delayMs > 0) pending_.emplace(due, std::move(o));
+    if (due > start) pending_.emplace(due, std::move(o));
     else now.push_back(std::move(o));
   }
   return now;

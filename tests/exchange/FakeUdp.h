@@ -23,7 +23,12 @@ struct FakeUdpFrame {
   int seq = -1;
   uint8_t cmd = 0;
   std::string payload;
+  int gapUs = 0;  // sent this long after the frame before it
 };
+
+// Answers that depend on the payload (data kinds of a save). True when it
+// answered; frames may be empty (no answer).
+using FakeUdpResponder = std::function<bool(uint8_t cmd, const std::string& payload, std::vector<FakeUdpFrame>& out)>;
 
 // Fault switches. The counts apply to the next k reply datagrams, one
 // fault per datagram, in the order listed; a faulty datagram takes the
@@ -90,6 +95,8 @@ class FakeUdpExchange {
   // is left for it; called under the fake's lock, so it must not call back.
   using DataLineFn = std::function<std::vector<FakeUdpFrame>(const std::string& payload)>;
   void SetDataLineHandler(DataLineFn fn);
+  // Asked after the scripts and before the standing replies.
+  void SetResponder(FakeUdpResponder r);
   // Bounces every datagram back unchanged (a bare ping-pong partner).
   void SetEcho(bool on);
 
@@ -147,6 +154,7 @@ class FakeUdpExchange {
   uint32_t key_ = 0;
   bool loggedIn_ = false;
   int noticeOn_ = -1;
+  FakeUdpResponder responder_;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
   DataLineFn dataLine_;
   std::map<uint8_t, std::deque<std::vector<FakeUdpFrame>>> scripts_;
