@@ -56,7 +56,7 @@ bool Take(int& count) {
 FakeUdpExchange::FakeUdpExchange(FakeUdpConfig cfg) : cfg_(std::move(cfg)), rng_(std::random_device{}()) {
   for (uint8_t c : {0x21, 0x22, 0x33, 0x42, 0x8F}) standing_[c] = {{-1, 0xF0, ""}};
   for (uint8_t c : {0x80, 0x81, 0x83}) standing_[c] = {{-1, 0x80, ""}};
-  standing_[0x41] = {{-1, 'F', ""}};
+  standing_[0x41] = {{-1, 'F', "0F"}};
 }
 
 FakeUdpExchange::~FakeUdpExchange() { Stop(); }
@@ -140,6 +140,16 @@ void FakeUdpExchange::Script(uint8_t cmd, std::vector<FakeUdpFrame> frames) {
 void FakeUdpExchange::NoticeOn(uint8_t cmd) {
   std::lock_guard<std::mutex> g(mu_);
   noticeOn_ = cmd;
+}
+
+void FakeUdpExchange::SetDataLineHandler(DataLineFn fn) {
+  std::lock_guard<std::mutex> g(mu_);
+  dataLine_ = std::move(fn);
+}
+
+void FakeUdpExchange::SetResponder(FakeUdpResponder r) {
+  std::lock_guard<std::mutex> g(mu_);
+  responder_ = std::move(r);
 }
 
 void FakeUdpExchange::SetEcho(bool on) {
@@ -372,6 +382,9 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
     sc->second.pop_front();
     return f;
   }
+  if (cmd == 0x41 && dataLine_) return dataLine_(payload);
+  std::vector<FakeUdpFrame> answered;
+  if (responder_ && responder_(cmd, payload, answered)) return answered;
   auto st = standing_.find(cmd);
   return st == standing_.end() ? std::vector<FakeUdpFrame>{} : st->second;
 }
@@ -381,8 +394,10 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
                                                         uint32_t key) {
   std::vector<Out> now;
   FakeUdpFaults& f = cfg_.faults;
-  long long due = NowNs() + static_cast<long long>(f.delayMs) * 1000000;
+  long long start = NowNs();
+  long long due = start + static_cast<long long>(f.delayMs) * 1000000;
   for (const FakeUdpFrame& fr : frames) {
+    due += static_cast<long long>(fr.gapUs) * 1000;
     if (Take(f.drop)) continue;
     Out o;
     o.to = client_;
@@ -402,7 +417,7 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
       Scramble(o.bytes, key);
       o.other = Take(f.otherAddress);
     }
-    if (f.delayMs > 0) pending_.emplace(due, std::move(o));
+    if (due > start) pending_.emplace(due, std::move(o));
     else now.push_back(std::move(o));
   }
   return now;

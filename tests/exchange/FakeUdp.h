@@ -23,7 +23,12 @@ struct FakeUdpFrame {
   int seq = -1;
   uint8_t cmd = 0;
   std::string payload;
+  int gapUs = 0;  // sent this long after the frame before it
 };
+
+// Answers that depend on the payload (data kinds of a save). True when it
+// answered; frames may be empty (no answer).
+using FakeUdpResponder = std::function<bool(uint8_t cmd, const std::string& payload, std::vector<FakeUdpFrame>& out)>;
 
 // Fault switches. The counts apply to the next k reply datagrams, one
 // fault per datagram, in the order listed; a faulty datagram takes the
@@ -78,13 +83,20 @@ class FakeUdpExchange {
   void SetPassword(const std::string& pw);
   void SetNoticeOnWrongPassword(bool on);
   // Standing reply to a command (empty: no answer). Defaults: 0x21, 0x22,
-  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F'.
+  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F' with payload "0F"
+  // (its byte 1 "F": the exchange took the whole text).
   void SetReply(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command gets these frames, once; queued.
   void Script(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command is answered by the disconnect
   // notice.
   void NoticeOn(uint8_t cmd);
+  // Answers every data line (0x41) by its payload once no queued Script
+  // is left for it; called under the fake's lock, so it must not call back.
+  using DataLineFn = std::function<std::vector<FakeUdpFrame>(const std::string& payload)>;
+  void SetDataLineHandler(DataLineFn fn);
+  // Asked after the scripts and before the standing replies.
+  void SetResponder(FakeUdpResponder r);
   // Bounces every datagram back unchanged (a bare ping-pong partner).
   void SetEcho(bool on);
 
@@ -148,7 +160,9 @@ class FakeUdpExchange {
   uint32_t key_ = 0;
   bool loggedIn_ = false;
   int noticeOn_ = -1;
+  FakeUdpResponder responder_;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
+  DataLineFn dataLine_;
   std::map<uint8_t, std::deque<std::vector<FakeUdpFrame>>> scripts_;
   Cached last_;
   std::vector<FakeUdpReceived> received_;
