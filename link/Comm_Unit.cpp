@@ -592,11 +592,19 @@ int SendBlockImpl(const char* text, int length, bool allowReceive, bool* receive
 
 int RecvFrameImpl(char* buf, int& length) {
   length = 0;
+  // One use of the port for the whole frame: its bytes mostly come from the
+  // port's buffer, not from a system call each.
+  PortUse u;
+  if (!u) return LINK_IO_ERROR;
+  auto readByte = [&u](uint8_t& b) {
+    int r = Result(ReadFor(u, &b, 1, u.readTimeOutMs), 1);
+    return r == LINK_OK ? r : Result(ReadFor(u, &b, 1, u.readTimeOutMs), 1);
+  };
   uint8_t check = 0;
   const int etxPauseMs = Comm_GetTiming().etxPauseMs;
   for (int pos = 0; pos <= kCommBufSize; ++pos) {
     uint8_t b;
-    int r = Comm_ReadByteRetry(b);
+    int r = readByte(b);
     if (r != LINK_OK) return r;
     if (pos == 0) {
       if (b == EOT) return LINK_EOT;
@@ -605,7 +613,7 @@ int RecvFrameImpl(char* buf, int& length) {
     }
     if (b == ETX) {
       Pause(etxPauseMs);
-      r = Comm_ReadByteRetry(b);
+      r = readByte(b);
       if (r != LINK_OK) return r;
       return b == check ? LINK_OK : LINK_BCC_ERROR;
     }
