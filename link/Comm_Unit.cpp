@@ -1,5 +1,6 @@
 #include "link/Comm_Unit.h"
 #include "link/UDP_Unit.h"
+#include "link/LinkUse.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -507,6 +508,8 @@ int Comm_BuildFrame(const char* text, int length, std::string& frame) {
 
 namespace {
 
+int RecvBlockImpl(char* buf, int& length);
+
 int SendBlockImpl(const char* text, int length, bool allowReceive, bool* received,
                   int* replyLength, char* replyBuf) {
   std::string frame;
@@ -533,7 +536,8 @@ int SendBlockImpl(const char* text, int length, bool allowReceive, bool* receive
       // The far side wants to send at the same time.
       if (allowReceive && replyBuf && replyLength) {
         if (received) *received = true;
-        return Comm_RecvBlock(replyBuf, *replyLength);
+        *replyLength = 0;
+        return RecvBlockImpl(replyBuf, *replyLength);
       }
       r = Comm_ReadByteRetry(b);
       if (r == LINK_TIMEOUT) continue;
@@ -712,6 +716,8 @@ int WaitBlockImpl(char* buf, int& length) {
 
 template <typename F>
 int Guarded(F f) {
+  LinkExchange exchange;
+  if (!exchange) return LINK_BUSY;
   try {
     return f();
   } catch (...) {

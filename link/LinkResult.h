@@ -14,4 +14,5 @@ enum LinkResult : int {
   LINK_DISCONNECTED = 101,   // the exchange sent a disconnect notice (UDP)
   LINK_UNEXPECTED = 102,     // unexpected datagram or reply
   LINK_ALREADY_OPEN = 103,   // the UDP link is already open
+  LINK_BUSY = 104,           // another exchange is under way on the link; nothing was sent
 };

@@ -1,5 +1,7 @@
 #include "link/UDP_Unit.h"
 
+#include "link/LinkUse.h"
+
 #include <arpa/inet.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -341,6 +343,8 @@ int Udp_Flush() {
 
 int Udp_Transact(uint8_t cmd, const void* payload, int len, uint8_t* reply, int* replyLen) {
   *replyLen = 0;
+  LinkExchange exchange;
+  if (!exchange) return LINK_BUSY;
   if (!WithTimer([](UserTimer&) {})) return LINK_IO_ERROR;
   const uint16_t seq = UdpLinkState.sequence;
   int result;

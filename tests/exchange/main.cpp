@@ -19,6 +19,7 @@
 // options are those of FakeUdp_StartFromArgs); with --udp alone no serial
 // side is started.
 #include <csignal>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -114,6 +115,33 @@ std::string Parse(int argc, char** argv, Options& o) {
 
 }  // namespace
 
+// The COM link of the program folder, removed on every way out while it
+// still points at this fake's terminal.
+class PortLink {
+ public:
+  ~PortLink() {
+    if (path_.empty()) return;
+    char buf[512];
+    ssize_t n = ::readlink(path_.c_str(), buf, sizeof buf - 1);
+    if (n > 0 && std::string(buf, static_cast<size_t>(n)) == target_) ::unlink(path_.c_str());
+  }
+  void Own(std::string path, std::string target) {
+    path_ = std::move(path);
+    target_ = std::move(target);
+  }
+
+ private:
+  std::string path_, target_;
+};
+
+// A link to a terminal that still exists belongs to a fake that runs.
+bool PortLinkInUse(const std::string& path) {
+  char buf[512];
+  ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
+  if (n <= 0) return false;
+  return ::access(std::string(buf, static_cast<size_t>(n)).c_str(), F_OK) == 0;
+}
+
 int main(int argc, char** argv) {
   Options o;
   std::string err = Parse(argc, argv, o);
@@ -131,24 +159,8 @@ int main(int argc, char** argv) {
   auto core = std::make_shared<FakeCore>(script);
   core->SetPassword(o.password);
 
-  std::unique_ptr<FakeSerialExchange> serial;
-  if (o.serial.on) {
-    serial = std::make_unique<FakeSerialExchange>(core);
-    serial->SetFaults(o.serial.faults);
-    serial->SetModem(o.serial.modem);
-    if (!serial->Start(&err)) {
-      std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
-      return 1;
-    }
-    std::printf("serial: %s%s\n", serial->PortPath().c_str(), o.serial.modem.on ? " (modem)" : "");
-    if (!o.serial.programDir.empty()) {
-      if (!serial->LinkPort(o.serial.programDir, o.serial.com, &err)) {
-        std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
-        return 1;
-      }
-      std::printf("serial link: %sports/com%d\n", o.serial.programDir.c_str(), o.serial.com);
-    }
-  }
+  // The UDP port first: when it is taken, nothing else is touched, least
+  // of all the COM link of the fake that holds it.
   std::unique_ptr<FakeUdpExchange> udp;
   if (o.udp) {
     udp = FakeUdp_StartFromArgs(argc, argv, err);
@@ -161,6 +173,31 @@ int main(int argc, char** argv) {
         if (std::string(argv[i]) == "--udp") return argv[i + 1];
       return argv[0];
     }());
+  }
+  std::unique_ptr<FakeSerialExchange> serial;
+  PortLink link;
+  if (o.serial.on) {
+    serial = std::make_unique<FakeSerialExchange>(core);
+    serial->SetFaults(o.serial.faults);
+    serial->SetModem(o.serial.modem);
+    if (!serial->Start(&err)) {
+      std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
+      return 1;
+    }
+    std::printf("serial: %s%s\n", serial->PortPath().c_str(), o.serial.modem.on ? " (modem)" : "");
+    if (!o.serial.programDir.empty()) {
+      std::string path = o.serial.programDir + "ports/com" + std::to_string(o.serial.com);
+      if (PortLinkInUse(path)) {
+        std::fprintf(stderr, "fake_exchange_run: %s is in use by another fake exchange\n", path.c_str());
+        return 1;
+      }
+      if (!serial->LinkPort(o.serial.programDir, o.serial.com, &err)) {
+        std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
+        return 1;
+      }
+      link.Own(path, serial->PortPath());
+      std::printf("serial link: %sports/com%d\n", o.serial.programDir.c_str(), o.serial.com);
+    }
   }
   // Both sides run the telephone mode (0x80 ... 0x8F; FF12 sends a dump).
   std::unique_ptr<FakeTelephone> serialTel, udpTel;

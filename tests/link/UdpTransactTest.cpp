@@ -2,9 +2,11 @@
 // sequence numbers, faults, the disconnect notice, abort and the timer.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <thread>
 
+#include "link/Comm_Unit.h"
 #include "shell/Global_Unit.h"
 #include "tests/link/UdpTestSupport.h"
 
@@ -336,3 +338,36 @@ TEST_F(UdpTransact, FakeKeepsAnswersIdempotentAcrossRetries) {
 }
 
 }  // namespace
+
+// A second exchange while one waits for its reply, as a button pressed
+// during the wait would start it, is refused and sends nothing; the first
+// one ends as if alone, and the link is free again after it.
+TEST_F(UdpTransact, SecondExchangeDuringAWaitIsRefusedAndSendsNothing) {
+  static std::atomic<int> nested;
+  static std::atomic<int> threaded;
+  nested = -1;
+  threaded = -1;
+  static uint8_t buf[UDP_REPLY_BUF];
+  Udp_SetMessagePump([] {
+    if (nested != -1) return;
+    int n = 0;
+    nested = Udp_Transact(0x42, nullptr, 0, buf, &n);
+    std::thread([] {
+      int m = 0;
+      char block[kCommBufSize];
+      threaded = Udp_Transact(0x22, nullptr, 0, buf, &m);
+      EXPECT_EQ(Comm_WaitBlock(block, m), LINK_BUSY);  // the serial exchanges share the rule
+    }).join();
+  });
+  fake.SetFaults({.delayMs = 150});
+  Params(5, 0);
+  EXPECT_EQ(Transact(0x21, "1"), LINK_OK);
+  EXPECT_EQ(nested, LINK_BUSY);
+  EXPECT_EQ(threaded, LINK_BUSY);
+  Udp_SetMessagePump(nullptr);
+  auto got = fake.Received();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].cmd, 0x21);
+  fake.SetFaults({});
+  EXPECT_EQ(Transact(0x22), LINK_OK);  // free again
+}

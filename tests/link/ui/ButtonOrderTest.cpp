@@ -42,6 +42,7 @@ class ButtonOrder : public LinkForms {
   }
   void TearDown() override {
     answering = false;
+    guard.reset();
     Comm_Close();
     Udp_Close();
     Udp_SetMessagePump(nullptr);
@@ -75,8 +76,10 @@ class ButtonOrder : public LinkForms {
         else buttons[rng() % buttons.size()]->click();
       }
     }
-    QTimer::singleShot(2, [this] { AnswerModals(); });
+    // Tied to the fixture's guard, so that no answer fires into the next test.
+    QTimer::singleShot(2, guard.get(), [this] { AnswerModals(); });
   }
+  std::unique_ptr<QObject> guard = std::make_unique<QObject>();
 
   // The visible, enabled buttons of every shown top-level window but dialogs.
   std::vector<QAbstractButton*> Pressable() {
