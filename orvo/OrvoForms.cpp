@@ -2,14 +2,31 @@
 
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
-#include "shell/orvo/Main_Unit.h"
+#include "phone/ui/KTel_Unit.h"
+#include "phone/ui/Kana_Form.h"
 #include "shell/Global_Unit.h"
+#include "shell/orvo/Main_Unit.h"
+#include "transfer/ui/EFix_Unit.h"
+#include "transfer/ui/Load_Form.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
 // these two routines as they are built.
-void OrvoForms_CreateFirst() {}
+void OrvoForms_CreateFirst() {
+  // Kanji phone-book import: created once, opened by its main button.
+  new TKTel_Frm();
+  TMain_Frm::Hooks().kanjiPhoneBook = [](TMain_Frm* m) { m->OpenSubform(KTel_Frm); };
+
+  // Speed-dial editor: opened by the selection form, which it brings back.
+  new TKana_Fm();
+  Selection_Host().openSpeedDial = [] { Kana_Fm->show(); };
+  Kana_Host().closed = [] {
+    SelectionRefresh r;
+    r.dataFiles = r.lists = r.freeSpace = true;
+    Selection_Return(r);
+  };
+}
 
 namespace {
 
@@ -36,6 +53,18 @@ void OrvoForms_CreateSecond() {
   new TConn_Frm();
   new TEnv_Frm();
   OrvoForms_InstallSave();
+
+  // Load: the forms of both system types and the line fix dialog; the
+  // selection form opens the one of the running system type.
+  // Kept for the run; a second wiring (the form tests) reuses them.
+  if (!Load_Frm) Load_Frm = new TLoad_Frm();
+  if (!LoadZNT_Frm) LoadZNT_Frm = new TLoadZNT_Frm();
+  if (!EFix_Dlg) EFix_Dlg = new TEFix_Dlg();
+  Selection_Host().openLoad = [] {
+    TLoad_Frm* f = SystemType == 1 ? static_cast<TLoad_Frm*>(LoadZNT_Frm) : Load_Frm;
+    if (Main_Frm) f->move(Main_Frm->x(), Main_Frm->y() + 20);
+    f->show();
+  };
 
   auto& hooks = TMain_Frm::Hooks();
   hooks.connect = [](TMain_Frm* m) {

@@ -56,7 +56,7 @@ bool Take(int& count) {
 FakeUdpExchange::FakeUdpExchange(FakeUdpConfig cfg) : cfg_(std::move(cfg)), rng_(std::random_device{}()) {
   for (uint8_t c : {0x21, 0x22, 0x33, 0x42, 0x8F}) standing_[c] = {{-1, 0xF0, ""}};
   for (uint8_t c : {0x80, 0x81, 0x83}) standing_[c] = {{-1, 0x80, ""}};
-  standing_[0x41] = {{-1, 'F', ""}};
+  standing_[0x41] = {{-1, 'F', "0F"}};
 }
 
 FakeUdpExchange::~FakeUdpExchange() { Stop(); }
@@ -140,6 +140,11 @@ void FakeUdpExchange::Script(uint8_t cmd, std::vector<FakeUdpFrame> frames) {
 void FakeUdpExchange::NoticeOn(uint8_t cmd) {
   std::lock_guard<std::mutex> g(mu_);
   noticeOn_ = cmd;
+}
+
+void FakeUdpExchange::SetDataLineHandler(DataLineFn fn) {
+  std::lock_guard<std::mutex> g(mu_);
+  dataLine_ = std::move(fn);
 }
 
 void FakeUdpExchange::SetResponder(FakeUdpResponder r) {
@@ -361,6 +366,7 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
     sc->second.pop_front();
     return f;
   }
+  if (cmd == 0x41 && dataLine_) return dataLine_(payload);
   std::vector<FakeUdpFrame> answered;
   if (responder_ && responder_(cmd, payload, answered)) return answered;
   auto st = standing_.find(cmd);

@@ -83,13 +83,18 @@ class FakeUdpExchange {
   void SetPassword(const std::string& pw);
   void SetNoticeOnWrongPassword(bool on);
   // Standing reply to a command (empty: no answer). Defaults: 0x21, 0x22,
-  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F'.
+  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F' with payload "0F"
+  // (its byte 1 "F": the exchange took the whole text).
   void SetReply(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command gets these frames, once; queued.
   void Script(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command is answered by the disconnect
   // notice.
   void NoticeOn(uint8_t cmd);
+  // Answers every data line (0x41) by its payload once no queued Script
+  // is left for it; called under the fake's lock, so it must not call back.
+  using DataLineFn = std::function<std::vector<FakeUdpFrame>(const std::string& payload)>;
+  void SetDataLineHandler(DataLineFn fn);
   // Asked after the scripts and before the standing replies.
   void SetResponder(FakeUdpResponder r);
   // Bounces every datagram back unchanged (a bare ping-pong partner).
@@ -151,6 +156,7 @@ class FakeUdpExchange {
   int noticeOn_ = -1;
   FakeUdpResponder responder_;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
+  DataLineFn dataLine_;
   std::map<uint8_t, std::deque<std::vector<FakeUdpFrame>>> scripts_;
   Cached last_;
   std::vector<FakeUdpReceived> received_;
