@@ -4,6 +4,7 @@
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
 #include "phone/ui/Kana_Form.h"
+#include "phone/ui/Tel_Unit.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
@@ -74,4 +75,9 @@ void OrvoForms_CreateSecond() {
     Env_Frm->Env_Init();
     m->OpenSubform(Env_Frm);
   };
+
+  // Telephone image. Over Ethernet the main buttons go before the form
+  // shows, since its start already talks to the exchange.
+  new TTel_Frm();
+  hooks.telephone = [](TMain_Frm* m) { m->OpenSubform(Tel_Frm, {}, EthernetMode == 1); };
 }

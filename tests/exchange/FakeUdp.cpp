@@ -157,6 +157,11 @@ void FakeUdpExchange::SetEcho(bool on) {
   echo_ = on;
 }
 
+void FakeUdpExchange::SetRequestHook(RequestHook hook) {
+  std::lock_guard<std::mutex> g(mu_);
+  hook_ = std::move(hook);
+}
+
 bool FakeUdpExchange::SendFrame(const FakeUdpFrame& f) {
   Out o;
   {
@@ -271,13 +276,22 @@ void FakeUdpExchange::Run() {
           continue;
         }
         // Undelayed answers go out at once, as the echo does.
-        for (const Out& o : Handle(buf.data(), len, from)) SendNow(o);
+        FakeUdpReceived seen;
+        bool retry = false;
+        for (const Out& o : Handle(buf.data(), len, from, &seen, &retry)) SendNow(o);
+        RequestHook hook;
+        {
+          std::lock_guard<std::mutex> g(mu_);
+          hook = hook_;
+        }
+        if (hook && seen.valid) hook(seen, retry);
       }
     }
   }
 }
 
-std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from) {
+std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from,
+                                                          FakeUdpReceived* seen, bool* retry) {
   std::lock_guard<std::mutex> g(mu_);
   haveClient_ = true;
   client_ = from;
@@ -296,12 +310,14 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size
   ++receivedTotal_;
   if (cfg_.record) received_.push_back(r);
   cv_.notify_all();
+  *seen = r;
   if (!r.valid) return {};
 
   std::vector<FakeUdpFrame> frames;
   uint32_t key;
   if (last_.have && last_.seq == r.seq && last_.cmd == r.cmd && last_.payload == r.payload) {
     // A retry: the same answer again, whatever happened since.
+    *retry = true;
     frames = last_.frames;
     key = last_.key;
   } else {

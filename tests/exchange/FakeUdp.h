@@ -100,6 +100,11 @@ class FakeUdpExchange {
   // Bounces every datagram back unchanged (a bare ping-pong partner).
   void SetEcho(bool on);
 
+  // Sees every well-formed datagram after its answer went out; retry tells
+  // a repeat of the one before. Runs on the fake's thread, and may send.
+  using RequestHook = std::function<void(const FakeUdpReceived&, bool retry)>;
+  void SetRequestHook(RequestHook hook);
+
   // To the address that sent last; false when nobody has.
   bool SendFrame(const FakeUdpFrame& f);
   bool SendNotice();
@@ -129,7 +134,8 @@ class FakeUdpExchange {
   };
 
   void Run();
-  std::vector<Out> Handle(const uint8_t* d, size_t n, const sockaddr_in& from);
+  std::vector<Out> Handle(const uint8_t* d, size_t n, const sockaddr_in& from, FakeUdpReceived* seen,
+                          bool* retry);
   std::vector<FakeUdpFrame> Answer(uint16_t seq, uint8_t cmd, const std::string& payload, uint32_t& key);
   std::vector<Out> Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq, uint32_t key);
   std::string Build(int seq, uint8_t cmd, const std::string& payload) const;
@@ -163,6 +169,7 @@ class FakeUdpExchange {
   size_t receivedTotal_ = 0;
   std::multimap<long long, Out> pending_;  // by due time, steady ns
   std::mt19937 rng_;
+  RequestHook hook_;
 };
 
 // The runnable fake's UDP side. Its options (others are left for the
