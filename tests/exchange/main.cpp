@@ -8,8 +8,11 @@
 // --serial serves a pseudo-terminal (the default when no side is chosen);
 // --dir links PROGRAMDIR/ports/comN (N from --com, default 1) to it, so that
 // ORVO started from that folder reaches it as "COM"+N. --script answers
-// request texts (see ScriptTable::Load). --fault sets a fault switch of the
-// serial side (nak-enq, bad-bcc, silent, byte-delay, ...). --modem puts a
+// request texts (see ScriptTable::Load). Both sides serve a few sample
+// lines of every data kind to a save; the --fault switches save-drop,
+// save-dup, save-early, save-long, save-lost, save-notice (block numbers),
+// save-refuse and save-after-cancel set its faults; the other --fault
+// switches are the serial side's (nak-enq, bad-bcc, silent, byte-delay, ...). --modem puts a
 // modem in front of the serial side: AT commands are answered "OK", a dial
 // "CONNECT 9600" (or, by --modem-dial, busy, no-carrier, error, no-answer,
 // silent), then the exchange has the line until "+++"; --modem-mute makes
@@ -27,6 +30,7 @@
 #include <vector>
 
 #include "tests/exchange/FakeCore.h"
+#include "tests/exchange/FakeSave.h"
 #include "tests/exchange/FakeSerial.h"
 #include "tests/exchange/FakeTelephone.h"
 #include "tests/exchange/FakeUdp.h"
@@ -46,6 +50,7 @@ struct Options {
   std::string password;
   std::string scriptFile;
   SerialOptions serial;
+  FakeSaveFaults save;
 };
 
 int Usage(const char* why) {
@@ -103,7 +108,7 @@ std::string Parse(int argc, char** argv, Options& o) {
       size_t eq = f.find('=');
       std::string name = f.substr(0, eq);
       int n = eq == std::string::npos ? 1 : std::atoi(f.c_str() + eq + 1);
-      if (!o.serial.faults.Set(name, n)) return "unknown fault " + name;
+      if (!o.save.Set(name, n) && !o.serial.faults.Set(name, n)) return "unknown fault " + name;
     } else {
       return "bad argument " + a;
     }
@@ -156,7 +161,10 @@ int main(int argc, char** argv) {
 
   auto script = std::make_shared<ScriptTable>();
   if (!o.scriptFile.empty() && !script->Load(o.scriptFile, &err)) return Usage(err.c_str());
-  auto core = std::make_shared<FakeCore>(script);
+  auto store = std::make_shared<FakeSaveStore>(script);
+  store->FillSample();
+  store->SetFaults(o.save);
+  auto core = std::make_shared<FakeCore>(store);
   core->SetPassword(o.password);
 
   // The UDP port first: when it is taken, nothing else is touched, least
@@ -164,6 +172,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<FakeUdpExchange> udp;
   if (o.udp) {
     udp = FakeUdp_StartFromArgs(argc, argv, err);
+    if (udp) store->AttachTo(*udp);
     if (!udp) {
       std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
       return 1;
