@@ -117,6 +117,43 @@ void BM_BareRoundTrip(benchmark::State& state) {
   if (Comm_Open() != LINK_OK || Comm_Setup(38400) != LINK_OK) state.SkipWithError("reopen failed");
 }
 
+// A whole 2047-byte frame received, its ETX pause set to nothing, beside a
+// bare read of the same bytes from the same line.
+const std::string kLongText(2047, 'd');
+
+void BM_LongFrame(benchmark::State& state) {
+  CommTiming saved = Comm_GetTiming();
+  CommTiming t = saved;
+  t.etxPauseMs = 0;
+  Comm_SetTiming(t);
+  const std::string frame = Frame(kLongText);
+  char buf[kCommBufSize];
+  for (auto _ : state) {
+    int len = 0;
+    g_fake->PushRaw(frame);
+    if (Comm_RecvFrame(buf, len) != LINK_OK || len != 2047) {
+      state.SkipWithError("frame failed");
+      break;
+    }
+  }
+  Comm_SetTiming(saved);
+}
+
+void BM_BareLongRead(benchmark::State& state) {
+  Comm_Close();
+  int slave = ::open(g_fake->PortPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  const std::string frame = Frame(kLongText);
+  for (auto _ : state) {
+    g_fake->PushRaw(frame);
+    if (slave < 0 || !Get(slave, frame.size())) {
+      state.SkipWithError("bare read failed");
+      break;
+    }
+  }
+  if (slave >= 0) ::close(slave);
+  if (Comm_Open() != LINK_OK || Comm_Setup(38400) != LINK_OK) state.SkipWithError("reopen failed");
+}
+
 class Collect : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -157,6 +194,10 @@ int main(int argc, char** argv) {
       ->Iterations(40)->UseRealTime()->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("bare_round_trip", BM_BareRoundTrip)
       ->Iterations(2000)->UseRealTime()->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("long_frame", BM_LongFrame)
+      ->Iterations(200)->UseRealTime()->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("bare_long_read", BM_BareLongRead)
+      ->Iterations(200)->UseRealTime()->Unit(benchmark::kMicrosecond);
   Collect report;
   benchmark::RunSpecifiedBenchmarks(&report);
   benchmark::Shutdown();
@@ -176,6 +217,10 @@ int main(int argc, char** argv) {
   double bare = report.seconds["bare_round_trip"];
   std::printf("per round trip: measured %.3f ms, bare %.3f ms, prescribed pauses %.3f ms\n",
               measured * 1e3, bare * 1e3, pauses * 1e3);
+  if (report.seconds.count("long_frame") && report.seconds.count("bare_long_read"))
+    std::printf("long frame: %.3f ms, bare read %.3f ms, frame_ratio: %.3f\n",
+                report.seconds["long_frame"] * 1e3, report.seconds["bare_long_read"] * 1e3,
+                report.seconds["bare_long_read"] / report.seconds["long_frame"]);
   std::printf("ratio: %.3f\n", (bare + pauses) / measured);
   return 0;
 }

@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -46,6 +45,10 @@ struct Port {
   int eventMask = 0;
   std::vector<int> watchers;  // eventfds of pending Comm_WaitEvent calls
   int closeFd = -1;           // eventfd, readable while a close waits for users
+  // Bytes read from the line but not yet taken: a frame is fetched with as
+  // few reads as the line allows, not one system call per byte.
+  uint8_t rx[4096];
+  size_t rxPos = 0, rxEnd = 0;
 };
 
 Port& ThePort() {
@@ -125,14 +128,53 @@ Wait WaitPort(const PortUse& u, short events, Clock::time_point deadline) {
   }
 }
 
+// Takes up to n buffered bytes; the count taken.
+int TakeBuffered(uint8_t* buf, int n) {
+  Port& p = ThePort();
+  std::lock_guard<std::mutex> g(p.mu);
+  size_t take = std::min(static_cast<size_t>(n), p.rxEnd - p.rxPos);
+  std::memcpy(buf, p.rx + p.rxPos, take);
+  p.rxPos += take;
+  if (p.rxPos == p.rxEnd) p.rxPos = p.rxEnd = 0;
+  return static_cast<int>(take);
+}
+
+// Keeps what one read brought beyond what was asked for (the buffer is
+// empty whenever the line is read).
+void KeepBuffered(const uint8_t* bytes, size_t n) {
+  Port& p = ThePort();
+  std::lock_guard<std::mutex> g(p.mu);
+  n = std::min(n, sizeof p.rx);
+  std::memcpy(p.rx, bytes, n);
+  p.rxPos = 0;
+  p.rxEnd = n;
+}
+
+void DropBuffered() {
+  Port& p = ThePort();
+  std::lock_guard<std::mutex> g(p.mu);
+  p.rxPos = p.rxEnd = 0;
+}
+
+size_t BufferedCount() {
+  Port& p = ThePort();
+  std::lock_guard<std::mutex> g(p.mu);
+  return p.rxEnd - p.rxPos;
+}
+
 // Gathers n bytes within the time-out: the count read, or -1 on failure.
+// The line is read in whole chunks; the surplus waits in the port's buffer.
 int ReadFor(const PortUse& u, uint8_t* buf, int n, int timeOutMs) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeOutMs);
-  int got = 0;
+  int got = TakeBuffered(buf, n);
+  uint8_t chunk[sizeof(Port::rx)];
   while (got < n) {
-    ssize_t r = ::read(u.fd, buf + got, static_cast<size_t>(n - got));
+    ssize_t r = ::read(u.fd, chunk, sizeof chunk);
     if (r > 0) {
-      got += static_cast<int>(r);
+      size_t take = std::min(static_cast<size_t>(r), static_cast<size_t>(n - got));
+      std::memcpy(buf + got, chunk, take);
+      got += static_cast<int>(take);
+      if (static_cast<size_t>(r) > take) KeepBuffered(chunk + take, static_cast<size_t>(r) - take);
       continue;
     }
     if (r == 0) return -1;  // the far end has gone (pseudo-terminal, socket)
@@ -219,6 +261,7 @@ int Install(Port& p, int fd) {
   p.writeTimeOutMs = kSetupTimeOutMs;
   p.baud = 9600;
   p.eventMask = 0;
+  p.rxPos = p.rxEnd = 0;
   return LINK_OK;
 }
 
@@ -329,7 +372,9 @@ void Comm_SetRcvTimeOut(int ms) {
 
 void Comm_Purge() {
   PortUse u;
-  if (u) ::tcflush(u.fd, TCIOFLUSH);
+  if (!u) return;
+  ::tcflush(u.fd, TCIOFLUSH);
+  DropBuffered();
 }
 
 int Comm_Close() {
@@ -350,6 +395,7 @@ int Comm_Close() {
   p.fd = -1;
   p.closing = false;
   p.eventMask = 0;
+  p.rxPos = p.rxEnd = 0;
   Drain(p.closeFd);
   return LINK_OK;
 }
@@ -546,12 +592,19 @@ int SendBlockImpl(const char* text, int length, bool allowReceive, bool* receive
 
 int RecvFrameImpl(char* buf, int& length) {
   length = 0;
+  // One use of the port for the whole frame: its bytes mostly come from the
+  // port's buffer, not from a system call each.
+  PortUse u;
+  if (!u) return LINK_IO_ERROR;
+  auto readByte = [&u](uint8_t& b) {
+    int r = Result(ReadFor(u, &b, 1, u.readTimeOutMs), 1);
+    return r == LINK_OK ? r : Result(ReadFor(u, &b, 1, u.readTimeOutMs), 1);
+  };
   uint8_t check = 0;
   const int etxPauseMs = Comm_GetTiming().etxPauseMs;
   for (int pos = 0; pos <= kCommBufSize; ++pos) {
-    ::sched_yield();  // a worker reading byte by byte must not starve the UI thread
     uint8_t b;
-    int r = Comm_ReadByteRetry(b);
+    int r = readByte(b);
     if (r != LINK_OK) return r;
     if (pos == 0) {
       if (b == EOT) return LINK_EOT;
@@ -560,7 +613,7 @@ int RecvFrameImpl(char* buf, int& length) {
     }
     if (b == ETX) {
       Pause(etxPauseMs);
-      r = Comm_ReadByteRetry(b);
+      r = readByte(b);
       if (r != LINK_OK) return r;
       return b == check ? LINK_OK : LINK_BCC_ERROR;
     }
@@ -576,6 +629,7 @@ int RecvFrameImpl(char* buf, int& length) {
 void DiscardUntilQuiet(int quietMs) {
   PortUse u;
   if (!u) return;
+  DropBuffered();
   auto bound = Clock::now() + std::chrono::milliseconds(u.readTimeOutMs);
   uint8_t junk[256];
   while (Clock::now() < bound) {
@@ -718,6 +772,10 @@ int Comm_WaitEvent() {
       ::close(wake);
       return 0;
     }
+    if (p.rxEnd > p.rxPos) {  // already read from the line, not yet taken
+      ::close(wake);
+      return EV_RXCHAR;
+    }
     ++p.users;
     fd = p.fd;
     closeFd = p.closeFd;
@@ -749,5 +807,5 @@ int Comm_InQueue() {
   if (!u) return -1;
   int n = 0;
   if (::ioctl(u.fd, FIONREAD, &n) != 0) return -1;
-  return n;
+  return n + static_cast<int>(BufferedCount());
 }

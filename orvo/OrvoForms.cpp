@@ -2,17 +2,71 @@
 
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
+#include "phone/ui/KTel_Unit.h"
+#include "phone/ui/Kana_Form.h"
+#include "phone/ui/Tel_Unit.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
+#include "transfer/ui/Load_Form.h"
+#include "transfer/ui/Save_Unit.h"
+#include "transfer/ui/SelectionHost.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
 // these two routines as they are built.
-void OrvoForms_CreateFirst() {}
+void OrvoForms_CreateFirst() {
+  // Kanji phone-book import: created once, opened by its main button.
+  new TKTel_Frm();
+  TMain_Frm::Hooks().kanjiPhoneBook = [](TMain_Frm* m) { m->OpenSubform(KTel_Frm); };
+
+  // Speed-dial editor: opened by the selection form, which it brings back.
+  new TKana_Fm();
+  Selection_Host().openSpeedDial = [] { Kana_Fm->show(); };
+  Kana_Host().closed = [] {
+    SelectionRefresh r;
+    r.dataFiles = r.lists = r.freeSpace = true;
+    Selection_Return(r);
+  };
+}
+
+namespace {
+
+// Save: the selection form of the system type opens the save form of the
+// same type, placed as every subform is.
+void OrvoForms_InstallSave() {
+  // Owned by the main window, which outlives them.
+  new TSave_Frm(0, Main_Frm);
+  new TSaveZNT_Frm(Main_Frm);
+  Selection_Host().openSave = [] {
+    TSave_Frm* f = SystemType == 1 ? SaveZNT_Frm : Save_Frm;
+    if (!f) return;
+    if (Main_Frm) {
+      QRect m = Main_Frm->frameGeometry();
+      f->move(m.left(), m.top() + 20);
+    }
+    f->show();
+  };
+}
+
+}  // namespace
 
 void OrvoForms_CreateSecond() {
   new TConn_Frm();
   new TEnv_Frm();
+  OrvoForms_InstallSave();
+
+  // Load: the forms of both system types and the line fix dialog; the
+  // selection form opens the one of the running system type.
+  // Kept for the run; a second wiring (the form tests) reuses them.
+  if (!Load_Frm) Load_Frm = new TLoad_Frm();
+  if (!LoadZNT_Frm) LoadZNT_Frm = new TLoadZNT_Frm();
+  if (!EFix_Dlg) EFix_Dlg = new TEFix_Dlg();
+  Selection_Host().openLoad = [] {
+    TLoad_Frm* f = SystemType == 1 ? static_cast<TLoad_Frm*>(LoadZNT_Frm) : Load_Frm;
+    if (Main_Frm) f->move(Main_Frm->x(), Main_Frm->y() + 20);
+    f->show();
+  };
 
   auto& hooks = TMain_Frm::Hooks();
   hooks.connect = [](TMain_Frm* m) {
@@ -23,10 +77,15 @@ void OrvoForms_CreateSecond() {
     m->OpenSubform(Env_Frm);
   };
 
+  // Telephone image. Over Ethernet the main buttons go before the form
+  // shows, since its start already talks to the exchange.
+  new TTel_Frm();
+  hooks.telephone = [](TMain_Frm* m) { m->OpenSubform(Tel_Frm, {}, EthernetMode == 1); };
+
   // Data-kind selection: Save, Load and speed dial open the form of the
-  // system type.
-  new TFSel_Frm();
-  new TFSelZNT_Frm();
+  // system type, which makes itself the one its subforms come back to.
+  if (!FSel_Frm) new TFSel_Frm();
+  if (!FSelZNT_Frm) new TFSelZNT_Frm();
   auto selection = [](TMain_Frm* m) {
     TFSel_Frm* f = SystemType == 1 ? static_cast<TFSel_Frm*>(FSelZNT_Frm) : FSel_Frm;
     m->OpenSubform(f, [f] { return f->FSel_Init(); });

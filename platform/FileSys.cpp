@@ -198,14 +198,24 @@ bool ReadFile(const std::string& path, std::string& out) {
 int ReplaceFile(const std::string& path, std::string_view content) {
   std::string dir, name;
   SplitPath(path, dir, name);
-  std::string tmp = WithSlash(dir.empty() ? "." : dir) + "." + name + ".XXXXXX";
-  int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return errno ? errno : EIO;
+  static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
+  const std::string base = WithSlash(dir.empty() ? "." : dir) + "." + name + ".";
+  std::string tmp;
+  int fd = -1;
+  // Created 0666 so that the umask decides a new file's mode, as for any
+  // file the user makes; an existing file keeps its own below.
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    char hex[12];
+    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(rng()));
+    tmp = base + hex;
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0 && errno != EEXIST) return errno ? errno : EIO;
+  }
+  if (fd < 0) return EEXIST;
   int err = 0;
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  else ::fchmod(fd, 0644);
-  if (!WriteAll(fd, content)) err = errno;
+  if (::stat(path.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+  if (!err && !WriteAll(fd, content)) err = errno;
   if (!err && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && !err) err = errno;
   if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
@@ -228,12 +238,18 @@ void DeleteMatching(const std::string& pathMask) {
   SplitPath(pathMask, dir, mask);
   std::vector<DirEntry> list;
   if (!ListDir(dir, mask, list)) return;
+  // Every step is taken relative to the folder as opened, never through a
+  // name that could be swapped for a link between the look and the removal.
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dfd < 0) return;
   for (const DirEntry& e : list) {
-    if (e.isLink || e.isDir) continue;
-    std::string full = WithSlash(dir) + e.name;
-    ::chmod(full.c_str(), 0644);
-    ::unlink(full.c_str());
+    struct stat st;
+    if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    // No change of mode is needed: on Linux the folder's write bit alone
+    // decides whether a name may go.
+    ::unlinkat(dfd, e.name.c_str(), 0);
   }
+  ::close(dfd);
 }
 
 }  // namespace fsys

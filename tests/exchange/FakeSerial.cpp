@@ -169,6 +169,11 @@ void FakeSerialExchange::PushRaw(const std::string& bytes) {
   eventfd_write(pushFd_, 1);
 }
 
+void FakeSerialExchange::SetByteHook(std::function<bool(uint8_t)> hook) {
+  std::lock_guard<std::mutex> g(mu_);
+  byteHook_ = std::move(hook);
+}
+
 std::string FakeSerialExchange::Received() const {
   std::lock_guard<std::mutex> g(mu_);
   return received_;
@@ -406,6 +411,12 @@ void FakeSerialExchange::Serve() {
     SetIdle(false);
     if (ModemTakes(static_cast<uint8_t>(b))) continue;
     if (Faults().silent) continue;
+    std::function<bool(uint8_t)> hook;
+    {
+      std::lock_guard<std::mutex> g(mu_);
+      hook = byteHook_;
+    }
+    if (hook && hook(static_cast<uint8_t>(b))) continue;
     if (b == kEnq) {
       TakeBlock();
     } else if (b == kEtx) {

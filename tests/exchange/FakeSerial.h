@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -107,6 +108,11 @@ class FakeSerialExchange {
   void PushBlock(const std::string& text);
   void PushRaw(const std::string& bytes);
 
+  // Sees every byte from ORVO that the modem leaves, before the block
+  // protocol does; true takes the byte. Runs on the fake's thread, and may
+  // push bytes. Empty: none.
+  void SetByteHook(std::function<bool(uint8_t)> hook);
+
   // Every byte ORVO has sent, in order.
   std::string Received() const;
   void ClearReceived();
@@ -155,6 +161,7 @@ class FakeSerialExchange {
   std::vector<FakeModemEvent> modemLog_;
   mutable std::condition_variable modemCv_;
   std::deque<Outgoing> outgoing_;
+  std::function<bool(uint8_t)> byteHook_;
   std::string received_;
   bool idle_ = false;
 

@@ -56,7 +56,7 @@ bool Take(int& count) {
 FakeUdpExchange::FakeUdpExchange(FakeUdpConfig cfg) : cfg_(std::move(cfg)), rng_(std::random_device{}()) {
   for (uint8_t c : {0x21, 0x22, 0x33, 0x42, 0x8F}) standing_[c] = {{-1, 0xF0, ""}};
   for (uint8_t c : {0x80, 0x81, 0x83}) standing_[c] = {{-1, 0x80, ""}};
-  standing_[0x41] = {{-1, 'F', ""}};
+  standing_[0x41] = {{-1, 'F', "0F"}};
 }
 
 FakeUdpExchange::~FakeUdpExchange() { Stop(); }
@@ -142,9 +142,24 @@ void FakeUdpExchange::NoticeOn(uint8_t cmd) {
   noticeOn_ = cmd;
 }
 
+void FakeUdpExchange::SetDataLineHandler(DataLineFn fn) {
+  std::lock_guard<std::mutex> g(mu_);
+  dataLine_ = std::move(fn);
+}
+
+void FakeUdpExchange::SetResponder(FakeUdpResponder r) {
+  std::lock_guard<std::mutex> g(mu_);
+  responder_ = std::move(r);
+}
+
 void FakeUdpExchange::SetEcho(bool on) {
   std::lock_guard<std::mutex> g(mu_);
   echo_ = on;
+}
+
+void FakeUdpExchange::SetRequestHook(RequestHook hook) {
+  std::lock_guard<std::mutex> g(mu_);
+  hook_ = std::move(hook);
 }
 
 bool FakeUdpExchange::SendFrame(const FakeUdpFrame& f) {
@@ -261,13 +276,22 @@ void FakeUdpExchange::Run() {
           continue;
         }
         // Undelayed answers go out at once, as the echo does.
-        for (const Out& o : Handle(buf.data(), len, from)) SendNow(o);
+        FakeUdpReceived seen;
+        bool retry = false;
+        for (const Out& o : Handle(buf.data(), len, from, &seen, &retry)) SendNow(o);
+        RequestHook hook;
+        {
+          std::lock_guard<std::mutex> g(mu_);
+          hook = hook_;
+        }
+        if (hook && seen.valid) hook(seen, retry);
       }
     }
   }
 }
 
-std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from) {
+std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from,
+                                                          FakeUdpReceived* seen, bool* retry) {
   std::lock_guard<std::mutex> g(mu_);
   haveClient_ = true;
   client_ = from;
@@ -286,12 +310,14 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size
   ++receivedTotal_;
   if (cfg_.record) received_.push_back(r);
   cv_.notify_all();
+  *seen = r;
   if (!r.valid) return {};
 
   std::vector<FakeUdpFrame> frames;
   uint32_t key;
   if (last_.have && last_.seq == r.seq && last_.cmd == r.cmd && last_.payload == r.payload) {
     // A retry: the same answer again, whatever happened since.
+    *retry = true;
     frames = last_.frames;
     key = last_.key;
   } else {
@@ -356,6 +382,9 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
     sc->second.pop_front();
     return f;
   }
+  if (cmd == 0x41 && dataLine_) return dataLine_(payload);
+  std::vector<FakeUdpFrame> answered;
+  if (responder_ && responder_(cmd, payload, answered)) return answered;
   auto st = standing_.find(cmd);
   return st == standing_.end() ? std::vector<FakeUdpFrame>{} : st->second;
 }
@@ -365,8 +394,10 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
                                                         uint32_t key) {
   std::vector<Out> now;
   FakeUdpFaults& f = cfg_.faults;
-  long long due = NowNs() + static_cast<long long>(f.delayMs) * 1000000;
+  long long start = NowNs();
+  long long due = start + static_cast<long long>(f.delayMs) * 1000000;
   for (const FakeUdpFrame& fr : frames) {
+    due += static_cast<long long>(fr.gapUs) * 1000;
     if (Take(f.drop)) continue;
     Out o;
     o.to = client_;
@@ -386,7 +417,7 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
       Scramble(o.bytes, key);
       o.other = Take(f.otherAddress);
     }
-    if (f.delayMs > 0) pending_.emplace(due, std::move(o));
+    if (due > start) pending_.emplace(due, std::move(o));
     else now.push_back(std::move(o));
   }
   return now;

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,7 +23,12 @@ struct FakeUdpFrame {
   int seq = -1;
   uint8_t cmd = 0;
   std::string payload;
+  int gapUs = 0;  // sent this long after the frame before it
 };
+
+// Answers that depend on the payload (data kinds of a save). True when it
+// answered; frames may be empty (no answer).
+using FakeUdpResponder = std::function<bool(uint8_t cmd, const std::string& payload, std::vector<FakeUdpFrame>& out)>;
 
 // Fault switches. The counts apply to the next k reply datagrams, one
 // fault per datagram, in the order listed; a faulty datagram takes the
@@ -77,15 +83,27 @@ class FakeUdpExchange {
   void SetPassword(const std::string& pw);
   void SetNoticeOnWrongPassword(bool on);
   // Standing reply to a command (empty: no answer). Defaults: 0x21, 0x22,
-  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F'.
+  // 0x33, 0x42, 0x8F -> 0xF0; 0x80, 0x81, 0x83 -> 0x80; 0x41 -> 'F' with payload "0F"
+  // (its byte 1 "F": the exchange took the whole text).
   void SetReply(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command gets these frames, once; queued.
   void Script(uint8_t cmd, std::vector<FakeUdpFrame> frames);
   // The next request with this command is answered by the disconnect
   // notice.
   void NoticeOn(uint8_t cmd);
+  // Answers every data line (0x41) by its payload once no queued Script
+  // is left for it; called under the fake's lock, so it must not call back.
+  using DataLineFn = std::function<std::vector<FakeUdpFrame>(const std::string& payload)>;
+  void SetDataLineHandler(DataLineFn fn);
+  // Asked after the scripts and before the standing replies.
+  void SetResponder(FakeUdpResponder r);
   // Bounces every datagram back unchanged (a bare ping-pong partner).
   void SetEcho(bool on);
+
+  // Sees every well-formed datagram after its answer went out; retry tells
+  // a repeat of the one before. Runs on the fake's thread, and may send.
+  using RequestHook = std::function<void(const FakeUdpReceived&, bool retry)>;
+  void SetRequestHook(RequestHook hook);
 
   // To the address that sent last; false when nobody has.
   bool SendFrame(const FakeUdpFrame& f);
@@ -116,7 +134,8 @@ class FakeUdpExchange {
   };
 
   void Run();
-  std::vector<Out> Handle(const uint8_t* d, size_t n, const sockaddr_in& from);
+  std::vector<Out> Handle(const uint8_t* d, size_t n, const sockaddr_in& from, FakeUdpReceived* seen,
+                          bool* retry);
   std::vector<FakeUdpFrame> Answer(uint16_t seq, uint8_t cmd, const std::string& payload, uint32_t& key);
   std::vector<Out> Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq, uint32_t key);
   std::string Build(int seq, uint8_t cmd, const std::string& payload) const;
@@ -141,13 +160,16 @@ class FakeUdpExchange {
   uint32_t key_ = 0;
   bool loggedIn_ = false;
   int noticeOn_ = -1;
+  FakeUdpResponder responder_;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
+  DataLineFn dataLine_;
   std::map<uint8_t, std::deque<std::vector<FakeUdpFrame>>> scripts_;
   Cached last_;
   std::vector<FakeUdpReceived> received_;
   size_t receivedTotal_ = 0;
   std::multimap<long long, Out> pending_;  // by due time, steady ns
   std::mt19937 rng_;
+  RequestHook hook_;
 };
 
 // The runnable fake's UDP side. Its options (others are left for the

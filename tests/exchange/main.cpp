@@ -27,6 +27,7 @@
 
 #include "tests/exchange/FakeCore.h"
 #include "tests/exchange/FakeSerial.h"
+#include "tests/exchange/FakeTelephone.h"
 #include "tests/exchange/FakeUdp.h"
 
 namespace {
@@ -161,6 +162,10 @@ int main(int argc, char** argv) {
       return argv[0];
     }());
   }
+  // Both sides run the telephone mode (0x80 ... 0x8F; FF12 sends a dump).
+  std::unique_ptr<FakeTelephone> serialTel, udpTel;
+  if (serial) serialTel = std::make_unique<FakeTelephone>(*serial);
+  if (udp) udpTel = std::make_unique<FakeTelephone>(*udp);
   std::printf("ready\n");
   std::fflush(stdout);
 

@@ -1,7 +1,9 @@
 // The block protocol against the fake exchange over a pseudo-terminal.
+#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -351,3 +353,43 @@ TEST(CommCollision, AllowedToReceiveItTakesTheFarBlock) {
 }
 
 }  // namespace
+
+// A worker that shares its core with a busy process still reads whole
+// blocks with the same results: the receive takes the line's bytes in
+// chunks and never gives its time slice away per byte.
+TEST_F(CommRecv, BlocksReadTheSameOnABusyCore) {
+  cpu_set_t saved, one;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof saved, &saved), 0);
+  CPU_ZERO(&one);
+  CPU_SET(::sched_getcpu(), &one);
+  ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+  std::atomic<bool> stop{false};
+  std::thread busy([&] {
+    while (!stop.load(std::memory_order_relaxed)) {
+    }
+  });
+  std::string text;
+  for (int i = 0; i < 2047; ++i) text.push_back(static_cast<char>(' ' + i % 90));
+  char buf[kCommBufSize];
+  int len = -1;
+  for (int round = 0; round < 3; ++round) {
+    fake.PushRaw(FrameOf(text) + FrameOf("/0") + B({STX, 'A', ETX, 'B'}));
+    EXPECT_EQ(Comm_RecvFrame(buf, len), LINK_OK);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(len)), text);
+    EXPECT_EQ(Comm_RecvFrame(buf, len), LINK_OK);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(len)), "/0");
+    EXPECT_EQ(Comm_RecvFrame(buf, len), LINK_BCC_ERROR);
+  }
+  stop = true;
+  busy.join();
+  ::sched_setaffinity(0, sizeof saved, &saved);
+  // Purge drops what was read ahead as well as what the line still holds.
+  fake.PushRaw(FrameOf("old") + FrameOf("older"));
+  EXPECT_EQ(Comm_RecvFrame(buf, len), LINK_OK);
+  ASSERT_TRUE(fake.WaitIdle(1000));
+  Comm_Purge();
+  EXPECT_EQ(Comm_InQueue(), 0);
+  fake.PushRaw(FrameOf("new"));
+  EXPECT_EQ(Comm_RecvFrame(buf, len), LINK_OK);
+  EXPECT_EQ(std::string(buf, static_cast<size_t>(len)), "new");
+}

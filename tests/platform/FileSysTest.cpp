@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "platform/FileSys.h"
 #include "platform/SingleInstance.h"
 #include "tests/support/TempDir.h"
@@ -110,6 +113,50 @@ TEST(FileSys, DeleteMatchingLeavesLinksFoldersAndOthers) {
   EXPECT_TRUE(d.Exists("IcxDir.tmp/inner"));
   EXPECT_TRUE(d.Exists("IcxLink.tmp"));
   EXPECT_TRUE(other.Exists("Icx9.tmp"));
+}
+
+// The clean-up never changes the mode of anything: not of a file a link
+// points at, not of the file behind a hard link planted under a matching name.
+TEST(FileSys, DeleteMatchingChangesNoModeThroughLinks) {
+  TempDir d, other;
+  std::string secret = other.Write("secret", "s");
+  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(secret.c_str(), (d.path() + "Dbs1.tmp").c_str()), 0);
+  ASSERT_EQ(::link(secret.c_str(), (d.path() + "Dbs5.tmp").c_str()), 0);
+  fsys::DeleteMatching(d.path() + "Dbs*.tmp");
+  struct stat st;
+  ASSERT_EQ(::stat(secret.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(other.Read("secret"), "s");
+  EXPECT_FALSE(d.Exists("Dbs5.tmp"));  // only the name went
+}
+
+TEST(FileSys, ReplaceGivesNewFilesTheUmaskAndKeepsOldModes) {
+  TempDir d;
+  mode_t old = ::umask(077);
+  ASSERT_EQ(fsys::ReplaceFile(d.path() + "new.dat", "x"), 0);
+  ::umask(022);
+  ASSERT_EQ(fsys::ReplaceFile(d.path() + "open.dat", "x"), 0);
+  std::string kept = d.Write("kept.dat", "old");
+  ASSERT_EQ(::chmod(kept.c_str(), 0640), 0);
+  ASSERT_EQ(fsys::ReplaceFile(kept, "new"), 0);
+  ::umask(old);
+  struct stat st;
+  ASSERT_EQ(::stat((d.path() + "new.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat((d.path() + "open.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+  ASSERT_EQ(::stat(kept.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(SingleInstance, LockOutsideTheRuntimeFolderCarriesTheUser) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  std::string keep = saved ? saved : "";
+  ::unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(plat::SingleInstanceLockPath("TX_Frm"),
+            plat::TempDir() + "TX_Frm-" + std::to_string(::getuid()) + ".lock");
+  if (saved) ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
 }
 
 TEST(FileSys, FreeSpaceOfAFolder) {

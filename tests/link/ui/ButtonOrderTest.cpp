@@ -104,7 +104,9 @@ class ButtonOrder : public LinkForms {
     // Whatever happened, the main window is there and one way back exists:
     // either a subform is open or the main buttons are.
     EXPECT_TRUE(main->isVisible());
-    bool subformOpen = Conn_Frm->isVisible() || Env_Frm->isVisible();
+    bool subformOpen = false;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != main && w->isVisible() && !qobject_cast<QDialog*>(w)) subformOpen = true;
     EXPECT_NE(subformOpen, main->SB_GB->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   }

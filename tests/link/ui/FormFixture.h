@@ -14,6 +14,7 @@
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "orvo/OrvoForms.h"
+#include "phone/ui/Tel_Unit.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/TempDir.h"
 
@@ -32,6 +33,7 @@ class LinkForms : public ::testing::Test {
   void TearDown() override {
     Conn_Links() = savedLinks_;
     SetPathPicker({});
+    delete Tel_Frm;
     delete Env_Frm;
     delete Conn_Frm;
     delete main;

@@ -40,18 +40,18 @@ class SelectionForm : public ::testing::Test {
     main->show();
     QApplication::processEvents();
     SelectionHost& h = Selection_Host();
+    saved_ = h;
     h.openSave = [this] { opened.push_back("save"); };
     h.openLoad = [this] { opened.push_back("load"); };
     h.openSpeedDial = [this] { opened.push_back("speed"); };
     h.openViewer = [this] { opened.push_back("viewer"); };
   }
   void TearDown() override {
-    SelectionHost& h = Selection_Host();
-    h.openSave = h.openLoad = h.openSpeedDial = h.openViewer = nullptr;
     SetPathPicker({});
     LineLost = 0;
     delete FSel_Frm;
     delete FSelZNT_Frm;
+    Selection_Host() = saved_;
     delete Env_Frm;
     delete Conn_Frm;
     delete main;
@@ -69,6 +69,7 @@ class SelectionForm : public ::testing::Test {
   TempDir dir;
   TMain_Frm* main = nullptr;
   std::vector<std::string> opened;
+  SelectionHost saved_;
 };
 
 TEST_F(SelectionForm, LoadSaveAndSpeedDialThroughTheHost) {

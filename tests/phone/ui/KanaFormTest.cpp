@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+
+#include "orvo/OrvoForms.h"
+#include "phone/Kana_Unit.h"
+#include "phone/ui/Kana_Form.h"
+#include "platform/FileSys.h"
+#include "shell/Global_Unit.h"
+#include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Printer.h"
+#include "transfer/ui/SelectionHost.h"
+#include "tests/link/ui/DialogScript.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class KanaForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string msgs;
+    for (const char* n : {"9801", "9802", "9803", "9804", "9805", "9010", "9011", "9012", "9050", "9051",
+                          "9052", "9091", "9807", "9808", "9809"})
+      msgs += std::string("J") + n + "=T,M" + n + ",1,0\r\n";
+    for (const char* n : {"7010", "7011", "7012", "7017", "7801", "7802", "7803"})
+      msgs += std::string("J") + n + "=T,M" + n + ",1,1\r\n";
+    dir.Write("MSGDLG.DAT", msgs);
+    dir.Write("INPDLG.DAT", "J1401=T,P1401,L,40,,,1,1\r\n");
+    ASSERT_EQ(::mkdir((dir.path() + "data").c_str(), 0755), 0);
+    Main_SetProgramFolder(dir.path());
+    main = new TMain_Frm();
+    OrvoForms_CreateFirst();
+    main->show();
+    Kana_Host().dataFolder = [this] { return dir.path() + "data/"; };
+    Selection_Host().show = [this] { ++returned; };
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    Kana_Host().dataFolder = {};
+    Selection_Host().show = {};
+    delete Kana_Fm;
+    delete main;
+    QApplication::processEvents();
+  }
+  void Open(int mode, int systemType = 1) {
+    SystemType = systemType;
+    Global_FillDataKinds(systemType);
+    SpeedDialMode = mode;
+    Selection_Host().openSpeedDial();
+    QApplication::processEvents();
+    ASSERT_TRUE(Kana_Fm->isVisible());
+  }
+  // Types into a cell's editor, through its validator.
+  void Type(QTableWidget* g, int row, int col, const char* utf8) {
+    g->setFocus();
+    g->setCurrentCell(row, col);
+    QLineEdit* e = Editor(g);
+    if (!e) {
+      g->edit(g->currentIndex());
+      e = Editor(g);
+    }
+    ASSERT_NE(e, nullptr);
+    e->selectAll();
+    QString text = QString::fromUtf8(utf8);
+    bool ascii = true;
+    for (QChar c : text) ascii &= c.unicode() < 0x80;
+    if (ascii) QTest::keyClicks(e, text);  // key by key
+    else e->insert(text);                  // as a paste: all or nothing
+    QTest::keyClick(e, Qt::Key_Return);
+    QApplication::processEvents();
+  }
+  static QLineEdit* Editor(QTableWidget* g) {
+    for (QLineEdit* e : g->viewport()->findChildren<QLineEdit*>())
+      if (e->isVisible()) return e;
+    return nullptr;
+  }
+  std::string Data(const char* name) { return dir.Read(std::string("data/") + name); }
+
+  TempDir dir;
+  TMain_Frm* main = nullptr;
+  int returned = 0;
+};
+
+}  // namespace
+
+TEST_F(KanaForm, DirectoryChecksSortsAndStores) {
+  dir.Write("data/SdExtensions.DAT", SjisLines({"!old", "/DIR/", "NO=300>NAME=" "総務部長" ">", "NO=201>NAME=ｱ>"}));
+  DialogScript script;
+  script.Then(1).Then(1, "new").Then(1);
+  Open(kana::kDirectory);
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  ASSERT_EQ(g->rowCount(), 2);
+  EXPECT_TRUE(Kana_Fm->Sort_BitBtn->isVisible());
+  g->setCurrentCell(1, 1);
+  Kana_Fm->Ins_BitBtnClick();
+  ASSERT_EQ(g->rowCount(), 3);
+  Type(g, 2, 1, "2-01");  // "-" is no extension character
+  EXPECT_EQ(g->item(2, 1)->text(), "201");
+  Type(g, 2, 2, "ｶﾅ<>漢字");  // neither brackets nor double-byte names can be pasted
+  EXPECT_EQ(g->item(2, 2)->text(), "");
+  Type(g, 2, 2, "a<b>c");
+  EXPECT_EQ(g->item(2, 2)->text(), "abc");
+  Kana_Fm->Reg_BitBtnClick();  // "201" twice: the upper row is shown
+  EXPECT_EQ(g->currentRow(), 1);
+  g->item(1, 1)->setText("202");
+  Kana_Fm->Sort_BitBtnClick();
+  EXPECT_EQ(g->item(0, 1)->text(), "201");
+  Kana_Fm->Reg_BitBtnClick();
+  EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9803", "P1401", "M7012"}));
+  // The kanji name came from the file and goes back unchanged.
+  EXPECT_EQ(Data("SdExtensions.DAT"),
+            SjisLines({"!new", "/DIR/", "NO=201>NAME=abc>", "NO=202>NAME=ｱ>", "NO=300>NAME=総務部長>"}));
+  Kana_Fm->Exit_BitBtnClick();
+  EXPECT_EQ(returned, 1);
+  EXPECT_EQ(SelectionReturn, 1);
+}
+
+TEST_F(KanaForm, PersonalOwnersCopyPasteAndNewFile) {
+  DialogScript script;
+  Open(kana::kPersonal);
+  EXPECT_FALSE(Kana_Fm->Dial_StrGrd->isVisible());
+  script.Then(2).Then(1);
+  Kana_Fm->SelectOwner("0099");  // Cancel: no owner yet
+  EXPECT_FALSE(Kana_Fm->Dial_StrGrd->isVisible());
+  Kana_Fm->SelectOwner("0099");
+  ASSERT_TRUE(Kana_Fm->Dial2_StrGrd->isVisible());
+  QTableWidget* g1 = Kana_Fm->Dial_StrGrd;
+  Type(g1, 0, 1, "0312");
+  Type(g1, 0, 2, "ﾔﾏﾀﾞ");
+  Type(g1, 1, 2, "12345678");  // stops at seven
+  EXPECT_EQ(g1->item(1, 2)->text(), "1234567");
+  Kana_Fm->SelectRows(g1, 0, 1);
+  Kana_Fm->Cpy_BitBtnClick();
+  Kana_Fm->SelectRows(g1, 5, 5);
+  script.Then(1);
+  Kana_Fm->Pas_BitBtnClick();  // two rows copied, one selected
+  Kana_Fm->SelectRows(g1, 5, 6);
+  Kana_Fm->Pas_BitBtnClick();
+  EXPECT_EQ(g1->item(6, 2)->text(), "1234567");
+  // Up from 0099 is 0100, a new owner.
+  script.Then(1);
+  Kana_Fm->OwnerStep(true);
+  EXPECT_EQ(Kana_Fm->Nais_CmbBox->currentText(), "0100");
+  ASSERT_EQ(Kana_Fm->Owners().size(), 2u);
+  EXPECT_EQ(Kana_Fm->Owners()[0].entries[5].dial, "0312");  // stored on the owner change
+  script.Then(1, "c");
+  Kana_Fm->Reg_BitBtnClick();  // no overwrite question: the file did not exist
+  script.Then(1, "c").Then(1);
+  Kana_Fm->Reg_BitBtnClick();  // now it does
+  EXPECT_EQ(script.Shown(), std::vector<std::string>({"M7802", "M7802", "M9804", "M7802", "P1401", "P1401", "M7011"}));
+  std::vector<kana::Owner> owners;
+  ASSERT_TRUE(kana::ISpd_Read(Data("SdPersonal.DAT"), kana::kPersonal, owners));
+  ASSERT_EQ(owners.size(), 2u);
+  EXPECT_EQ(owners[0].entries[0].name, Sjis("ﾔﾏﾀﾞ"));
+  EXPECT_EQ(owners[1].key, "0100");
+}
+
+TEST_F(KanaForm, SystemPartialReadFaultMarkAndPrint) {
+  std::string file = SjisLines({"!c", "/SPD/", "NO=005>DATA=123<abc>", "NO=800>DATA=9<x>"});
+  dir.Write("data/SdSystem.DAT", file);
+  DialogScript script;
+  script.Then(1);
+  Open(kana::kSystem, 0);
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  EXPECT_EQ(g->item(5, 1)->text(), "123");
+  g->item(795, 1)->setText("12P");  // pasted unchecked, refused at Register
+  script.Then(1);
+  Kana_Fm->Reg_BitBtnClick();
+  EXPECT_EQ(g->currentRow(), 795);
+  EXPECT_EQ(g->verticalScrollBar()->value(), 790);  // rows 791 to 800 in view
+  EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9809", "M9801"}));
+  EXPECT_EQ(Data("SdSystem.DAT"), file);  // nothing written
+
+  // Printed to a file: 800 rows over several pages.
+  QPrinter* printer = Orvo_Printer();
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(QString::fromStdString(dir.path() + "list.pdf"));
+  Kana_Fm->Print_BitBtnClick();
+  std::string pdf = dir.Read("list.pdf");
+  size_t pages = 0;
+  for (size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++pages;
+  if (pages == 0)
+    for (size_t at = pdf.find("/Type /Page"); at != std::string::npos; at = pdf.find("/Type /Page", at + 1))
+      if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+  EXPECT_GT(pages, 5u);
+  EXPECT_TRUE(Kana_Fm->isEnabled());
+  EXPECT_TRUE(main->isEnabled());
+}

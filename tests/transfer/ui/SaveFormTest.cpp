@@ -1,0 +1,223 @@
+// The save form against the fake exchange: what it shows, the worker's end
+// and its messages, Cancel, and the return to the selection form.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "link/Comm_Unit.h"
+#include "link/UDP_Unit.h"
+#include "link/ui/Conn_Unit.h"
+#include "link/ui/EnvNew_Form.h"
+#include "link/ui/UserTimerTicks.h"
+#include "orvo/OrvoForms.h"
+#include "shell/Global_Unit.h"
+#include "shell/Language_Unit.h"
+#include "shell/orvo/Main_Unit.h"
+#include "tests/exchange/FakeSave.h"
+#include "tests/exchange/FakeSerial.h"
+#include "tests/exchange/FakeUdp.h"
+#include "tests/link/CommFixture.h"
+#include "tests/link/ui/DialogScript.h"
+#include "tests/support/TempDir.h"
+#include "transfer/Save_Engine.h"
+#include "transfer/ui/Save_Unit.h"
+#include "transfer/ui/SelectionHost.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& tag, int n) {
+  std::vector<std::string> l;
+  for (int i = 1; i <= n; ++i) l.push_back(tag + std::to_string(i) + ";\r\n");
+  return l;
+}
+
+std::string Joined(const std::vector<std::string>& l) {
+  std::string s;
+  for (const auto& x : l) s += x;
+  return s;
+}
+
+class SaveForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string msgs;
+    for (const char* n : {"5301", "5602", "5603"}) msgs += std::string("J") + n + "=T,M" + n + ",1,0\r\n";
+    prog.Write("MSGDLG.DAT", msgs);
+    Main_SetProgramFolder(prog.path());
+    UserTimer_InstallQtTicks();
+    main = new TMain_Frm();
+    OrvoForms_CreateSecond();
+    main->show();
+    saved_ = Selection_Host();
+    auto note = [this](const char* what) { return [this, what] { calls.push_back(what); }; };
+    Selection_Host().dataFileScan = note("data");
+    Selection_Host().partFileScan = note("part");
+    Selection_Host().cmdFileScan = note("cmd");
+    Selection_Host().listDisp = note("list");
+    Selection_Host().freeSpaceDisp = note("free");
+    Selection_Host().show = note("show");
+    SaveFolder = data.path();
+    SaveUserName = Sjis("山田");
+    SaveComment = Sjis("四月の控え");
+    LineLost = 0;
+    LinkTimeOutSec = 1;
+    LinkRetryCount = 2;
+    Save_SetTiming({5, 300});
+  }
+  void TearDown() override {
+    Selection_Host() = saved_;
+    Udp_Close();
+    Comm_Close();
+    Comm_SetTiming(CommTiming{});
+    Save_SetTiming(SaveTiming{});
+    EthernetMode = 0;
+    LineLost = 0;
+    SystemType = 0;
+    SaveChoices.clear();
+    delete Env_Frm;
+    delete Conn_Frm;
+    delete main;
+    QApplication::processEvents();
+  }
+  void OpenUdp(FakeUdpExchange& fake) {
+    std::string err;
+    ASSERT_TRUE(fake.Start(&err)) << err;
+    ASSERT_EQ(Udp_Init(0, 0x7F000001, fake.Port()), LINK_OK);
+    store->AttachTo(fake);
+    EthernetMode = 1;
+  }
+  // Opens the form as the selection form does and waits for it to close.
+  TSave_Frm* RunSave(std::function<void(TSave_Frm*)> during = nullptr) {
+    calls.clear();
+    Selection_Host().openSave();
+    TSave_Frm* f = SystemType == 1 ? SaveZNT_Frm : Save_Frm;
+    EXPECT_TRUE(f->isVisible());
+    QElapsedTimer t;
+    t.start();
+    while ((f->isVisible() || f->Running()) && t.elapsed() < 20000) {
+      if (during) during(f);
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_FALSE(f->isVisible());
+    return f;
+  }
+  std::string Head() const { return "!" + Sjis("四月の控え") + "\r\n"; }
+
+  TempDir prog, data;
+  TMain_Frm* main = nullptr;
+  std::shared_ptr<FakeSaveStore> store = std::make_shared<FakeSaveStore>();
+  std::vector<std::string> calls;
+  SelectionHost saved_;
+};
+
+TEST_F(SaveForm, PartsOfTypeOneOverUdpShowTwoToALineAndReturnToTheSelection) {
+  FakeUdpConfig cfg;
+  cfg.requireLogin = false;
+  FakeUdpExchange fake(cfg);
+  OpenUdp(fake);
+  SystemType = 1;
+  auto a = Lines("A", 3), b = Lines("B", 1), c = Lines("C", 2);
+  store->SetLines('A', a);
+  store->SetLines('B', b);
+  store->SetLines('C', c);
+  SaveChoices = {{"PrgSetA.DAT", 'A', Sjis("部1")}, {"PrgSetB.DAT", 'B', Sjis("部2")},
+                 {"PrgSetC.DAT", 'C', Sjis("部3")}};
+  DialogScript dialogs;
+  TSave_Frm* f = RunSave();
+  EXPECT_EQ(f, SaveZNT_Frm);
+  EXPECT_EQ(f->windowTitle(), U8("セーブ"));
+  EXPECT_EQ(f->Data_Lbl->text(), U8("プログラム設定データ（一部）\n部1 , 部2\n部3"));
+  EXPECT_EQ(f->Lcome_Lbl->y(), f->Data_Lbl->geometry().bottom() + 1 + 5);
+  EXPECT_EQ(f->Come_Lbl->text(), U8("四月の控え"));
+  EXPECT_EQ(f->User_Lbl->text(), U8("山田"));
+  EXPECT_EQ(f->Dir_Lbl->text(), QString::fromStdString(data.path()));
+  EXPECT_EQ(f->Save_Lbl->text(), ToQ(SaveBlockLabel) + "6");
+  EXPECT_EQ(data.Read("PrgSetA.DAT"), Head() + Joined(a));
+  EXPECT_EQ(data.Read("PrgSetB.DAT"), Head() + Joined(b));
+  EXPECT_EQ(data.Read("PrgSetC.DAT"), Head() + Joined(c));
+  EXPECT_TRUE(dialogs.Shown().empty());
+  EXPECT_EQ(calls, (std::vector<std::string>{"data", "part", "list", "free", "show"}));
+  EXPECT_EQ(SelectionReturn, 1);
+}
+
+TEST_F(SaveForm, TheEndMessageFollowsTheResult) {
+  FakeUdpConfig cfg;
+  cfg.requireLogin = false;
+  FakeUdpExchange fake(cfg);
+  OpenUdp(fake);
+  store->SetLines('1', Lines("S", 4));
+  SaveChoices = {{"SdSystem.DAT", '1', Sjis("システム短縮ダイヤル")}};
+  struct Row {
+    const char* what;
+    std::function<void()> arrange;
+    std::vector<std::string> shown;
+  };
+  const Row rows[] = {
+      {"refused", [&] { FakeSaveFaults f; f.refuse = true; store->SetFaults(f); }, {"M5603"}},
+      {"disconnected", [&] { FakeSaveFaults f; f.notice = 2; store->SetFaults(f); }, {"M5301"}},
+      {"file error",
+       [&] {
+         store->SetFaults({});
+         data.Write("SdSystem.DAT/x", "");  // a folder where the data file goes
+       },
+       {"M5602"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.arrange();
+    LineLost = 0;
+    DialogScript dialogs;
+    dialogs.Then(1);
+    RunSave();
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs.Shown(), row.shown);
+    EXPECT_EQ(calls.back(), "show");
+  }
+}
+
+TEST_F(SaveForm, CancelOverTheSerialLineKeepsWhatCameAndShowsNothing) {
+  FakeSerialExchange fake(std::make_shared<FakeCore>(store));
+  std::string err;
+  ASSERT_TRUE(fake.Start(&err)) << err;
+  ASSERT_TRUE(fake.LinkPort(prog.path(), 3, &err)) << err;
+  fake.SetReplyWaitMs(1000);
+  CommPortName = "COM3";
+  Comm_SetTiming(kShortTiming);
+  ASSERT_EQ(Comm_Open(), LINK_OK);
+  ASSERT_EQ(Comm_Setup(9600), LINK_OK);
+  RcvTimeOutMs = kRcvMs;
+  auto l = Lines("K", 400);
+  store->SetLines('1', l);
+  store->SetLines('2', Lines("P", 2));
+  SaveChoices = {{"SdSystem.DAT", '1', "a"}, {"SdPersonal.DAT", '2', "b"}};
+  DialogScript dialogs;
+  bool clicked = false, closeRefused = false;
+  TSave_Frm* f = RunSave([&](TSave_Frm* form) {
+    if (!clicked && form->Save_Lbl->text() == ToQ(SaveBlockLabel) + "3") {
+      form->close();  // refused while the save runs
+      closeRefused = form->isVisible();
+      QApplication::setActiveWindow(form);
+      // The focused Cancel takes Enter, as on Windows.
+      EXPECT_TRUE(form->Cancel_BitBtn->hasFocus());
+      QTest::keyClick(form->Cancel_BitBtn, Qt::Key_Return);
+      clicked = true;
+      EXPECT_FALSE(form->Cancel_BitBtn->isEnabled());
+    }
+  });
+  ASSERT_TRUE(clicked);
+  EXPECT_TRUE(closeRefused);
+  EXPECT_TRUE(dialogs.Shown().empty());
+  std::string got = data.Read("SdSystem.DAT");
+  ASSERT_EQ(got.substr(0, Head().size()), Head());
+  std::string body = got.substr(Head().size());
+  EXPECT_GE(body.size(), Joined({l[0], l[1], l[2]}).size());
+  EXPECT_LT(body.size(), Joined(l).size());
+  EXPECT_EQ(Joined(l).substr(0, body.size()), body);
+  EXPECT_FALSE(data.Exists("SdPersonal.DAT"));
+  EXPECT_EQ(f->Save_Lbl->text().mid(ToQ(SaveBlockLabel).size()).toInt() * 1u, std::count(body.begin(), body.end(), '\n') * 1u);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
