@@ -8,6 +8,7 @@
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
+#include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/Load_Form.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
@@ -80,4 +81,16 @@ void OrvoForms_CreateSecond() {
   // shows, since its start already talks to the exchange.
   new TTel_Frm();
   hooks.telephone = [](TMain_Frm* m) { m->OpenSubform(Tel_Frm, {}, EthernetMode == 1); };
+
+  // Data-kind selection: Save, Load and speed dial open the form of the
+  // system type, which makes itself the one its subforms come back to.
+  if (!FSel_Frm) new TFSel_Frm();
+  if (!FSelZNT_Frm) new TFSelZNT_Frm();
+  auto selection = [](TMain_Frm* m) {
+    TFSel_Frm* f = SystemType == 1 ? static_cast<TFSel_Frm*>(FSelZNT_Frm) : FSel_Frm;
+    m->OpenSubform(f, [f] { return f->FSel_Init(); });
+  };
+  hooks.save = selection;
+  hooks.load = selection;
+  hooks.speedDial = selection;
 }

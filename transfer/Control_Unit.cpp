@@ -6,11 +6,37 @@
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
 
-std::array<std::unique_ptr<Ctl_MenuRec>, Ctl_MenuSlots> Ctl_MenuTbl;
-int Ctl_MenuCount = 0;
-std::array<std::unique_ptr<Ctl_ItemRec>, Ctl_ItemSlots> Ctl_ItemTbl;
-int Ctl_ItemCount = 0;
-Ctl_CheckState Ctl_State;
+// Everything a checker caches about its current menu, so that a line costs
+// a table look-up per byte and no search for the numbered items.
+struct Ctl_Checker::Cache {
+  const Ctl_MenuRec* menu = nullptr;
+  Ctl_Delimiters delim;
+  int colonItem = -1;  // first item named ":" in the menu, -1 when none
+  int semiItem = -1;   // first item named ";"
+  uint8_t act[256] = {};
+};
+
+Ctl_Definitions Ctl_Defs;
+std::array<std::unique_ptr<Ctl_MenuRec>, Ctl_MenuSlots>& Ctl_MenuTbl = Ctl_Defs.MenuTbl;
+int& Ctl_MenuCount = Ctl_Defs.MenuCount;
+std::array<std::unique_ptr<Ctl_ItemRec>, Ctl_ItemSlots>& Ctl_ItemTbl = Ctl_Defs.ItemTbl;
+int& Ctl_ItemCount = Ctl_Defs.ItemCount;
+
+Ctl_Checker::Ctl_Checker(const Ctl_Definitions& defs) : defs_(&defs), cache_(std::make_unique<Cache>()) {}
+Ctl_Checker::~Ctl_Checker() = default;
+
+void Ctl_Checker::Forget() {
+  State.Menu = nullptr;
+  State.Item = nullptr;
+  cache_->menu = nullptr;
+}
+
+namespace {
+Ctl_Checker g_default(Ctl_Defs);
+}  // namespace
+
+Ctl_Checker& Ctl_DefaultChecker() { return g_default; }
+Ctl_CheckState& Ctl_State = g_default.State;
 
 namespace {
 
@@ -38,23 +64,6 @@ void ReadComment(std::string_view rest, size_t maxLen, std::string& out) {
   if (!t.empty() && t[0] == '!' && t.size() <= maxLen + 1) out.assign(t.substr(1));
 }
 
-// Everything the checker caches about the current menu, so that a line costs
-// a table look-up per byte and no search for the numbered items.
-struct MenuCache {
-  const Ctl_MenuRec* menu = nullptr;
-  Ctl_Delimiters delim;
-  int colonItem = -1;  // first item named ":" in the menu, -1 when none
-  int semiItem = -1;   // first item named ";"
-  uint8_t act[256] = {};
-};
-MenuCache g_cache;
-
-void ForgetTables() {
-  Ctl_State.Menu = nullptr;
-  Ctl_State.Item = nullptr;
-  g_cache.menu = nullptr;
-}
-
 // ---- Control-file reader ----
 
 // Header line, trimmed, starting with "/". The record is filled as far as
@@ -65,14 +74,14 @@ int ReadHeader(std::string_view t, Ctl_MenuRec& m) {
   while (i < n && t[i] != '/') ++i;
   if (i >= n) return 0;  // no closing "/": the menu keeps an empty name
   std::string_view name = t.substr(b, i - b);
-  if (name.empty() || name.size() > 8) return 10;
+  if (name.empty() || name.size() > 8) return Ctl_BadMenuName;
   m.Name.assign(name);
   b = ++i;
   while (i < n && t[i] != ';' && t[i] != '=') ++i;
   if (i >= n) return 0;
   std::string_view form = t.substr(b, i - b);
   if (t[i] == ';') {
-    if (form != "ITEM") return 12;
+    if (form != "ITEM") return Ctl_BadItemForm;
     m.FormKind = 0;
     m.ItemDigits = 0;
     ++i;
@@ -82,12 +91,12 @@ int ReadHeader(std::string_view t, Ctl_MenuRec& m) {
     else if (form == "NO")
       m.FormKind = 2;
     else
-      return 11;
+      return Ctl_BadNumberedForm;
     b = ++i;
     while (i < n && t[i] != ';') ++i;
     if (i >= n) return 0;
     int d = OneDigit(t.substr(b, i - b));
-    if (d == 0) return 13;
+    if (d == 0) return Ctl_BadItemNoCount;
     m.ItemDigits = d;
     ++i;
   }
@@ -99,8 +108,8 @@ int ReadHeader(std::string_view t, Ctl_MenuRec& m) {
     char c = t[i];
     if (c == '!') break;
     if (c == ',' || c == ';') {
-      if (stored == 10) return 17;
-      if (i - b > 5) return 16;
+      if (stored == 10) return Ctl_TooManyRequired;
+      if (i - b > 5) return Ctl_LongRequiredName;
       m.RequiredNames[stored++].assign(t.substr(b, i - b));
       b = i + 1;
       if (c == ';') {
@@ -130,66 +139,66 @@ int ReadItem(std::string_view t, Ctl_ItemRec& it) {
   const size_t n = t.size();
   size_t i = 0, b = 0;
   while (i < n && t[i] != ';') ++i;
-  if (i >= n) return 30;
+  if (i >= n) return Ctl_ItemUnfinished;
   if (i == 0)
     it.Name = ";";
   else if (i > 5)
-    return 19;
+    return Ctl_LongItemName;
   else
     it.Name.assign(t.substr(0, i));
   b = ++i;
   while (i < n && t[i] != '=') ++i;
-  if (i >= n) return 30;
-  if (t.substr(b, i - b) != "NB") return 20;
+  if (i >= n) return Ctl_ItemUnfinished;
+  if (t.substr(b, i - b) != "NB") return Ctl_BadNbName;
   b = ++i;
   while (i < n && t[i] != '(') ++i;
-  if (i >= n) return 30;
+  if (i >= n) return Ctl_ItemUnfinished;
   it.InputCount = OneDigit(t.substr(b, i - b));
-  if (it.InputCount == 0) return 21;
+  if (it.InputCount == 0) return Ctl_BadInputCount;
   ++i;
 
   int count = 0;
   for (;;) {
     b = i;
     while (i < n && t[i] != '=') ++i;
-    if (i >= n) return 30;
-    if (count == 9) return 23;
+    if (i >= n) return Ctl_ItemUnfinished;
+    if (count == 9) return Ctl_TooManyAttrs;
     std::string_view name = t.substr(b, i - b);
     // A name of three or more bytes is never taken: its "=" is read as part
     // of the name, which then runs to the end of the line.
-    if (name.size() >= 3) return 30;
+    if (name.size() >= 3) return Ctl_ItemUnfinished;
     char attr = 0;
     if (!name.empty() && IsAttrLetter(name[0]))
       attr = name[0];
     else if (!name.empty() && name[0] == 'R')
       attr = (name.size() == 2 && name[1] >= '0' && name[1] <= '9') ? name[1] : 0;
     else
-      return 22;
+      return Ctl_BadAttrName;
     b = ++i;
     while (i < n && t[i] != ')' && t[i] != ',') ++i;
-    if (i >= n) return 30;
+    if (i >= n) return Ctl_ItemUnfinished;
     std::string_view d = t.substr(b, i - b);
-    if (d.empty() || d.size() > 2 || !Ctl_IsDigits(d)) return 24;
+    if (d.empty() || d.size() > 2 || !Ctl_IsDigits(d)) return Ctl_BadAttrDigits;
     it.Attrs[count].Attr = attr;
     it.Attrs[count].Digits = d.size() == 1 ? d[0] - '0' : (d[0] - '0') * 10 + (d[1] - '0');
     ++count;
     if (t[i++] == ')') break;
   }
-  if (i >= n) return 30;
+  if (i >= n) return Ctl_ItemUnfinished;
   char after = t[i];
-  if (after != ',' && after != ';') return 26;
-  if (it.InputCount != count) return 25;
+  if (after != ',' && after != ';') return Ctl_BadAfterAttrs;
+  if (it.InputCount != count) return Ctl_AttrCountDiffers;
   ++i;
   if (after == ',') {
     b = i;
     while (i < n && t[i] != '=') ++i;
-    if (i >= n) return 30;
-    if (t.substr(b, i - b) != "IDX") return 14;
+    if (i >= n) return Ctl_ItemUnfinished;
+    if (t.substr(b, i - b) != "IDX") return Ctl_BadIdxName;
     b = ++i;
     while (i < n && t[i] != ';') ++i;
-    if (i >= n) return 30;
+    if (i >= n) return Ctl_ItemUnfinished;
     it.IndexDigits = OneDigit(t.substr(b, i - b));
-    if (it.IndexDigits == 0) return 15;
+    if (it.IndexDigits == 0) return Ctl_BadIdxCount;
     ++i;
   }
   // Options: "FMT=...;" and a "!" comment; other text without "=" is ignored.
@@ -199,21 +208,21 @@ int ReadItem(std::string_view t, Ctl_ItemRec& it) {
       return 0;
     }
     if (t[i] != '=') continue;
-    if (t.substr(b, i - b) != "FMT") return 27;
+    if (t.substr(b, i - b) != "FMT") return Ctl_BadOptionName;
     b = ++i;
     for (;;) {
-      if (i >= n) return 30;
+      if (i >= n) return Ctl_ItemUnfinished;
       char c = t[i];
       if (c == ';') break;
       if (c == 'R' || c == 'I') {
-        if (i + 1 >= n) return 30;
-        if (t[i + 1] < '0' || t[i + 1] > '9') return 28;
+        if (i + 1 >= n) return Ctl_ItemUnfinished;
+        if (t[i + 1] < '0' || t[i + 1] > '9') return Ctl_BadFormatText;
         i += 2;
       } else {
         ++i;
       }
     }
-    if (i - b < 1 || i - b > 36) return 28;
+    if (i - b < 1 || i - b > 36) return Ctl_BadFormatText;
     it.FormatText.assign(t.substr(b, i - b));
     it.FormatFlag = 1;
     ++i;
@@ -223,12 +232,13 @@ int ReadItem(std::string_view t, Ctl_ItemRec& it) {
   return 0;
 }
 
-void EmptyTables() {
-  for (auto& m : Ctl_MenuTbl) m.reset();
-  for (auto& it : Ctl_ItemTbl) it.reset();
-  Ctl_MenuCount = 0;
-  Ctl_ItemCount = 0;
-  ForgetTables();
+void EmptyTables(Ctl_Definitions& d) {
+  // The default checker points into the default set.
+  if (&d == &Ctl_Defs) g_default.Forget();
+  for (auto& m : d.MenuTbl) m.reset();
+  for (auto& it : d.ItemTbl) it.reset();
+  d.MenuCount = 0;
+  d.ItemCount = 0;
 }
 
 // ---- Checker ----
@@ -270,10 +280,10 @@ constexpr std::array<uint32_t, 256> kClass = MakeClassTable();
 // What a byte does while a value is read.
 enum Act : uint8_t { kValue = 0, kTab, kError, kTerm, kRecord, kField };
 
-void BuildCache(const Ctl_MenuRec* m) {
-  MenuCache& c = g_cache;
+void BuildCache(Ctl_Checker& chk, const Ctl_MenuRec* m) {
+  Ctl_Checker::Cache& c = chk.MenuCache();
   c.menu = m;
-  c.delim = Ctl_State.Delim;
+  c.delim = chk.State.Delim;
   for (auto& a : c.act) a = kValue;
   // Later assignments win, so the order is the reverse of the precedence.
   auto set = [&](char d, Act a) {
@@ -287,7 +297,7 @@ void BuildCache(const Ctl_MenuRec* m) {
   c.colonItem = c.semiItem = -1;
   if (!m) return;
   for (int i = m->FirstItem; i <= m->LastItem && i < Ctl_ItemSlots; ++i) {
-    const Ctl_ItemRec* it = Ctl_ItemTbl[i].get();
+    const Ctl_ItemRec* it = chk.Defs().ItemTbl[i].get();
     if (!it) continue;
     if (c.colonItem < 0 && it->Name == ":") c.colonItem = i;
     if (c.semiItem < 0 && it->Name == ";") c.semiItem = i;
@@ -311,9 +321,9 @@ void ResetEntry(Ctl_CheckState& s) {
   s.ParseState = 0;
 }
 
-const Ctl_ItemRec* FindItem(const Ctl_MenuRec* m, std::string_view name) {
+const Ctl_ItemRec* FindItem(const Ctl_Definitions& d, const Ctl_MenuRec* m, std::string_view name) {
   for (int i = m->FirstItem; i <= m->LastItem && i < Ctl_ItemSlots; ++i) {
-    const Ctl_ItemRec* it = Ctl_ItemTbl[i].get();
+    const Ctl_ItemRec* it = d.ItemTbl[i].get();
     if (it && it->Name == name) return it;
   }
   return nullptr;
@@ -333,8 +343,7 @@ int LengthForm(std::string_view v, std::string& out) {
 }
 
 // Value against the attribute and width of the current input.
-int Ctl_Field_Check(std::string_view value, uint32_t flags) {
-  const Ctl_CheckState& s = Ctl_State;
+int Ctl_Field_Check(const Ctl_CheckState& s, std::string_view value, uint32_t flags) {
   char a = 0;
   int w = 0;
   if (s.FieldNo < s.Item->InputCount) {
@@ -379,10 +388,9 @@ int Ctl_Field_Check(std::string_view value, uint32_t flags) {
 }
 
 // Check, then convert into the input slot (or the required slot of "R0"-"R9").
-int Ctl_Field_Convert(std::string_view value, uint32_t flags) {
-  int r = Ctl_Field_Check(value, flags);
+int Ctl_Field_Convert(Ctl_CheckState& s, std::string_view value, uint32_t flags) {
+  int r = Ctl_Field_Check(s, value, flags);
   if (r) return r;
-  Ctl_CheckState& s = Ctl_State;
   const Ctl_AttrPair& p = s.Item->Attrs[s.FieldNo];
   const int w = p.Digits;
   std::string& in = s.Input[s.FieldNo];
@@ -458,8 +466,7 @@ bool AppendZeroPad(std::string_view s, int w, std::string& out) {
 }
 
 // Appends the command of the current record to the command text.
-int Ctl_Format_Expand() {
-  Ctl_CheckState& s = Ctl_State;
+int Ctl_Format_Expand(Ctl_CheckState& s) {
   const Ctl_ItemRec* it = s.Item;
   const bool semi = it->Name == ";";
   const bool colon = it->Name == ":";
@@ -508,11 +515,12 @@ int Ctl_Format_Expand() {
   return 0;
 }
 
-int LineCheck(std::string_view line, int checkOnly) {
-  Ctl_CheckState& s = Ctl_State;
+int LineCheck(Ctl_Checker& chk, std::string_view line, int checkOnly) {
+  Ctl_CheckState& s = chk.State;
+  const Ctl_Checker::Cache& cache = chk.MenuCache();
   const Ctl_MenuRec* menu = s.Menu;
-  if (g_cache.menu != menu || !SameDelim(g_cache.delim, s.Delim)) BuildCache(menu);
-  const uint8_t* act = g_cache.act;
+  if (cache.menu != menu || !SameDelim(cache.delim, s.Delim)) BuildCache(chk, menu);
+  const uint8_t* act = cache.act;
 
   const size_t n = line.size();
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
@@ -525,8 +533,8 @@ int LineCheck(std::string_view line, int checkOnly) {
 
   // Runs a conversion (and the expansion) on the value gathered so far.
   auto endValue = [&](bool expand) -> int {
-    int rc = Ctl_Field_Convert(line.substr(tokStart, tokLen), flags);
-    if (rc == 0 && expand && s.Item->FormatFlag == 1 && checkOnly == 0) rc = Ctl_Format_Expand();
+    int rc = Ctl_Field_Convert(s, line.substr(tokStart, tokLen), flags);
+    if (rc == 0 && expand && s.Item->FormatFlag == 1 && checkOnly == 0) rc = Ctl_Format_Expand(s);
     tokLen = 0;
     tokEnded = false;
     flags = 0;
@@ -600,10 +608,10 @@ int LineCheck(std::string_view line, int checkOnly) {
         const bool numeric = Ctl_IsDigits(key);
         const Ctl_ItemRec* it;
         if (numeric) {
-          int idx = c == '-' ? g_cache.colonItem : g_cache.semiItem;
-          it = idx >= 0 ? Ctl_ItemTbl[idx].get() : nullptr;
+          int idx = c == '-' ? cache.colonItem : cache.semiItem;
+          it = idx >= 0 ? chk.Defs().ItemTbl[idx].get() : nullptr;
         } else {
-          it = FindItem(menu, key);
+          it = FindItem(chk.Defs(), menu, key);
         }
         if (!it) {
           r = Ctl_UndefinedItem;
@@ -692,9 +700,11 @@ bool Ctl_PadSpaceRight(std::string_view s, int w, std::string& out) {
   return true;
 }
 
-int Ctl_File_Parse(std::string_view content) {
+int Ctl_File_Parse(std::string_view content) { return Ctl_File_Parse(content, Ctl_Defs); }
+
+int Ctl_File_Parse(std::string_view content, Ctl_Definitions& d) {
   try {
-    EmptyTables();
+    EmptyTables(d);
     bool inMenu = false, hasItem = false;
     size_t pos = 0;
     while (pos < content.size()) {
@@ -703,64 +713,69 @@ int Ctl_File_Parse(std::string_view content) {
       std::string_view line = content.substr(pos, e - pos);
       pos = e + 1;
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      if (line.size() > static_cast<size_t>(Ctl_LineMax)) return 9;
-      if (line.empty()) return 200;
+      if (line.size() > static_cast<size_t>(Ctl_LineMax)) return Ctl_LineTooLong;
+      if (line.empty()) return Ctl_ReadFailed;
       switch (line[0]) {
         case '!':
         case '@':
           break;
         case '/': {
-          if (Ctl_MenuCount >= Ctl_MaxMenus) return 5;
-          if (inMenu) return 4;
+          if (d.MenuCount >= Ctl_MaxMenus) return Ctl_TooManyMenus;
+          if (inMenu) return Ctl_HeaderInMenu;
           auto m = std::make_unique<Ctl_MenuRec>();
           if (int r = ReadHeader(Trim(line), *m)) return r;
-          Ctl_MenuTbl[Ctl_MenuCount] = std::move(m);
+          d.MenuTbl[d.MenuCount] = std::move(m);
           inMenu = true;
           hasItem = false;
           break;
         }
         case '\\':
-          if (!inMenu || !hasItem) return 6;
-          if (line.size() < 2 || line[1] != 'N') return 7;
-          Ctl_MenuTbl[Ctl_MenuCount]->LastItem = Ctl_ItemCount - 1;
-          ++Ctl_MenuCount;
+          if (!inMenu || !hasItem) return Ctl_NotInMenu;
+          if (line.size() < 2 || line[1] != 'N') return Ctl_BadEndLine;
+          d.MenuTbl[d.MenuCount]->LastItem = d.ItemCount - 1;
+          ++d.MenuCount;
           inMenu = false;
           break;
         default: {
-          if (!inMenu) return 6;
+          if (!inMenu) return Ctl_NotInMenu;
           std::string_view t = Trim(line);
-          if (t.empty()) return 200;
+          if (t.empty()) return Ctl_ReadFailed;
           auto it = std::make_unique<Ctl_ItemRec>();
           if (int r = ReadItem(t, *it)) return r;
-          if (Ctl_ItemCount >= Ctl_ItemSlots) return 200;
+          if (d.ItemCount >= Ctl_ItemSlots) return Ctl_ReadFailed;
           if (!hasItem) {
-            Ctl_MenuTbl[Ctl_MenuCount]->FirstItem = Ctl_ItemCount;
+            d.MenuTbl[d.MenuCount]->FirstItem = d.ItemCount;
             hasItem = true;
           }
-          Ctl_ItemTbl[Ctl_ItemCount++] = std::move(it);
+          d.ItemTbl[d.ItemCount++] = std::move(it);
         }
       }
     }
     return 0;
   } catch (const std::exception&) {
-    return 200;
+    return Ctl_ReadFailed;
   }
 }
 
-int Ctl_File_Read() {
-  std::string path = fsys::ResolvePath(cp932::ToUtf8(ControlFileName));
-  if (!fsys::FileExists(path)) return 1;
+int Ctl_File_Read(const std::string& controlFileName, Ctl_Definitions& defs) {
+  std::string path = fsys::ResolvePath(cp932::ToUtf8(controlFileName));
+  if (!fsys::FileExists(path)) return Ctl_NoControlFile;
   std::string content;
-  if (!fsys::ReadFile(path, content)) return 100;
-  return Ctl_File_Parse(content);
+  if (!fsys::ReadFile(path, content)) return Ctl_CannotRead;
+  return Ctl_File_Parse(content, defs);
 }
 
-void Ctl_Def_Free() { EmptyTables(); }
+int Ctl_File_Read() { return Ctl_File_Read(ControlFileName, Ctl_Defs); }
 
-void Ctl_Menu_Clear() { Ctl_State.Menu = nullptr; }
+void Ctl_Def_Free(Ctl_Definitions& defs) { EmptyTables(defs); }
+void Ctl_Def_Free() { EmptyTables(Ctl_Defs); }
 
-int Ctl_Menu_Select(std::string_view line) {
-  Ctl_CheckState& s = Ctl_State;
+void Ctl_Menu_Clear(Ctl_Checker& chk) { chk.State.Menu = nullptr; }
+void Ctl_Menu_Clear() { Ctl_Menu_Clear(g_default); }
+
+int Ctl_Menu_Select(Ctl_Checker& chk, std::string_view line) {
+  Ctl_CheckState& s = chk.State;
+  const Ctl_Definitions& d = chk.Defs();
   s.Menu = nullptr;
   for (auto& v : s.Required) v.clear();
   if (line.empty()) return Ctl_BadMenuLine;
@@ -769,8 +784,8 @@ int Ctl_Menu_Select(std::string_view line) {
   if (p == std::string_view::npos) return Ctl_BadMenuLine;
   std::string_view name = rest.substr(0, p);
   const Ctl_MenuRec* m = nullptr;
-  for (int i = Ctl_MenuCount - 1; i >= 0 && !m; --i)
-    if (Ctl_MenuTbl[i] && Ctl_MenuTbl[i]->Name == name) m = Ctl_MenuTbl[i].get();
+  for (int i = d.MenuCount - 1; i >= 0 && !m; --i)
+    if (d.MenuTbl[i] && d.MenuTbl[i]->Name == name) m = d.MenuTbl[i].get();
   if (!m) return Ctl_UndefinedMenu;
   if (name == "SPD" || name == "ISPD" || name == "IDSPD" || name == "DIR")
     s.Delim = {0, '>', 0, '<'};
@@ -779,18 +794,22 @@ int Ctl_Menu_Select(std::string_view line) {
   else
     s.Delim = {'!', ';', '>', ','};
   s.Menu = m;
-  BuildCache(m);
+  BuildCache(chk, m);
   return 0;
 }
 
-int Ctl_Line_Check(std::string_view line, int checkOnly) {
+int Ctl_Menu_Select(std::string_view line) { return Ctl_Menu_Select(g_default, line); }
+
+int Ctl_Line_Check(Ctl_Checker& chk, std::string_view line, int checkOnly) {
   // Emptied before anything else, so that no caller finds the text of an
   // earlier line after a refusal.
-  ResetEntry(Ctl_State);
-  if (!Ctl_State.Menu) return Ctl_UndefinedItem;
+  ResetEntry(chk.State);
+  if (!chk.State.Menu) return Ctl_UndefinedItem;
   try {
-    return LineCheck(line, checkOnly);
+    return LineCheck(chk, line, checkOnly);
   } catch (const std::exception&) {
     return Ctl_Unexpected;
   }
 }
+
+int Ctl_Line_Check(std::string_view line, int checkOnly) { return Ctl_Line_Check(g_default, line, checkOnly); }

@@ -25,6 +25,8 @@ struct SelectionHost {
   std::function<void()> freeSpaceDisp;
   // Shows the selection form of the system type again.
   std::function<void()> show;
+  // The selection form in use: a subform takes its top left corner.
+  QWidget* form = nullptr;
 };
 
 SelectionHost& Selection_Host();

@@ -1,0 +1,257 @@
+// The selection form from the main window's buttons, with stub subforms in
+// the host: select, confirm, the hand-over values, the return with its
+// refresh, the folder change and the lost line.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "link/ui/Conn_Unit.h"
+#include "link/ui/EnvNew_Form.h"
+#include "link/ui/PathPick.h"
+#include "orvo/OrvoForms.h"
+#include "platform/FileSys.h"
+#include "shell/Global_Unit.h"
+#include "shell/orvo/Main_Unit.h"
+#include "tests/link/ui/DialogScript.h"
+#include "tests/support/TempDir.h"
+#include "transfer/ui/FSel_Unit.h"
+#include "transfer/ui/SelectionHost.h"
+
+namespace {
+
+std::string Messages() {
+  std::string s;
+  for (const char* n : {"9006", "9514", "7010", "7011", "7012", "7013", "7014", "7018", "7501"})
+    s += std::string("J") + n + "=T,M" + n + ",1,1\r\n";
+  return s;
+}
+
+class SelectionForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("MSGDLG.DAT", Messages());
+    dir.Write("INPDLG.DAT", "J1401=T,P1401,L,30,*,,1,1\r\n");
+    Main_SetProgramFolder(dir.path());
+    main = new TMain_Frm();
+    OrvoForms_CreateSecond();
+    SystemType = 0;
+    Global_FillDataKinds(0);
+    main->show();
+    QApplication::processEvents();
+    SelectionHost& h = Selection_Host();
+    saved_ = h;
+    h.openSave = [this] { opened.push_back("save"); };
+    h.openLoad = [this] { opened.push_back("load"); };
+    h.openSpeedDial = [this] { opened.push_back("speed"); };
+    h.openViewer = [this] { opened.push_back("viewer"); };
+  }
+  void TearDown() override {
+    SetPathPicker({});
+    LineLost = 0;
+    delete FSel_Frm;
+    delete FSelZNT_Frm;
+    Selection_Host() = saved_;
+    delete Env_Frm;
+    delete Conn_Frm;
+    delete main;
+    QApplication::processEvents();
+  }
+  void Select(QListWidget* l, int row) {
+    l->setCurrentRow(row);
+    QApplication::processEvents();
+  }
+  std::vector<std::string> Rows(QListWidget* l) {
+    std::vector<std::string> out;
+    for (int i = 0; i < l->count(); ++i) out.push_back(l->item(i)->text().section('\t', 0, 0).toStdString());
+    return out;
+  }
+  TempDir dir;
+  TMain_Frm* main = nullptr;
+  std::vector<std::string> opened;
+  SelectionHost saved_;
+};
+
+TEST_F(SelectionForm, LoadSaveAndSpeedDialThroughTheHost) {
+  {
+    DialogScript s;
+    s.Then(1);
+    main->Load_BitBtnClick();
+    EXPECT_EQ(s.Shown(), (std::vector<std::string>{"M9006"}));
+    EXPECT_FALSE(FSel_Frm->isVisible());
+  }
+  dir.Write("data/CONTROL.DAT", "@Keys;M01\r\n@Trunks;M20\r\n");
+  dir.Write("data/USER.INF", "dealer\r\n");
+  dir.Write("data/SdSystem.DAT", "!sys\r\n");
+  dir.Write("data/M20.DAT", "!t\r\n");
+  dir.Write("data/Job.CMD", "!\r\n");
+  dir.Write("other/SdPersonal.DAT", "!p\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + "data/CONTROL.DAT," + dir.path() + "data,a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+  std::vector<fsys::DirEntry> before;
+  ASSERT_TRUE(fsys::ListDir(dir.path() + "data/", "*", before));
+
+  // Load: a ranged system speed dial.
+  TFSel_Frm* f = FSel_Frm;
+  main->Load_BitBtnClick();
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_FALSE(main->SB_GB->isVisible());
+  EXPECT_EQ(f->Dir_Lbl->text().toStdString(), dir.path() + "data");
+  EXPECT_EQ(f->User_Lbl->text(), "dealer");
+  EXPECT_TRUE(f->Free_Lbl->text().endsWith(" bytes"));
+  EXPECT_EQ(Rows(f->Dsyu_OTabLstBox).size(), 3u);  // system speed dial, parts, command files
+  EXPECT_FALSE(f->Def_BitBtn->isEnabled());
+  Select(f->Dsyu_OTabLstBox, 0);
+  EXPECT_TRUE(f->Tm_GrpBox->isVisible());
+  EXPECT_EQ(f->From_Edt->maxLength(), 3);
+  f->Tm2_RdoBtn->click();
+  QTest::keyClicks(f->From_Edt, "2#0");  // the key filter drops "#"
+  EXPECT_EQ(f->From_Edt->text(), "20");
+  f->To_Edt->setText("100");
+  {
+    DialogScript s;
+    s.Then(1);
+    f->Def_BitBtn->click();
+    EXPECT_EQ(s.Shown(), (std::vector<std::string>{"M9514"}));
+    EXPECT_TRUE(opened.empty());
+  }
+  f->To_Edt->setText("");
+  {
+    DialogScript s;
+    s.Then(1);
+    f->Def_BitBtn->click();
+    EXPECT_EQ(s.Shown(), (std::vector<std::string>{"M7501"}));
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"load"}));
+  EXPECT_FALSE(f->isVisible());
+  EXPECT_EQ(LoadKind, 0);
+  EXPECT_EQ(LoadFileName, "SdSystem.DAT");
+  EXPECT_EQ(LoadFolder, dir.path() + "data/");
+  EXPECT_EQ(LoadRangeOn, 1);
+  EXPECT_EQ(LoadRangeFrom, "20");
+  EXPECT_EQ(LoadRangeTo, "");
+
+  // Back from the load: refreshed, the kind row selected again.
+  dir.Write("data/SdKanjitell.DAT", "!k\r\n");
+  Selection_Return({true, true, true, true, true});
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_EQ(f->Dsyu_OTabLstBox->count(), 4);
+  EXPECT_TRUE(f->Dsyu_OTabLstBox->item(0)->isSelected());
+  EXPECT_TRUE(f->Def_BitBtn->isEnabled());
+
+  // The command file with the fix option.
+  Select(f->Dsyu_OTabLstBox, 2);
+  EXPECT_TRUE(f->Com_GrpBox->isVisible());
+  EXPECT_FALSE(f->Def_BitBtn->isEnabled());
+  Select(f->Com_OTabLstBox, 0);
+  EXPECT_TRUE(f->Def_BitBtn->isEnabled());
+  f->Edit_ChkBox->setChecked(true);
+  {
+    DialogScript s;
+    s.Then(2);  // not confirmed: nothing opens
+    f->Def_BitBtn->click();
+  }
+  EXPECT_EQ(opened.size(), 1u);
+  {
+    DialogScript s;
+    s.Then(1);
+    f->Def_BitBtn->click();
+  }
+  EXPECT_EQ(LoadKind, 5);
+  EXPECT_EQ(LoadFileName, "Job.CMD");
+  EXPECT_EQ(LoadFixErrors, 1);
+  EXPECT_EQ(LoadRangeOn, 0);
+
+  // The line was lost meanwhile: the form closes itself on return.
+  LineLost = 1;
+  Selection_Return({true, true, true, true, true});
+  QApplication::processEvents();
+  EXPECT_FALSE(f->isVisible());
+  EXPECT_EQ(LineLost.load(), 0);
+  EXPECT_TRUE(main->SB_GB->isVisible());
+
+  // Save of two parts, one of which exists: overwrite question, comment.
+  main->Save_BitBtnClick();
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_EQ(f->Dsyu_OTabLstBox->count(), 6);
+  Select(f->Dsyu_OTabLstBox, 4);
+  EXPECT_TRUE(f->Prg_GrpBox->isVisible());
+  f->Prg_OTabLstBox->item(0)->setSelected(true);
+  f->Prg_OTabLstBox->item(1)->setSelected(true);
+  EXPECT_TRUE(f->Def_BitBtn->isEnabled());
+  {
+    DialogScript s;
+    s.Then(1).Then(1, "月末");  // typed as text, handed over as CP932
+    f->Def_BitBtn->click();
+    EXPECT_EQ(s.Shown(), (std::vector<std::string>{"M7014", "P1401"}));
+  }
+  EXPECT_EQ(opened.back(), "save");
+  EXPECT_EQ(SaveFolder, dir.path() + "data/");
+  EXPECT_EQ(SaveUserName, "dealer");
+  EXPECT_EQ(SaveComment, Sjis("月末"));
+  ASSERT_EQ(SaveChoices.size(), 2u);
+  EXPECT_EQ(SaveChoices[0].fileName, "M01.DAT");
+  EXPECT_EQ(SaveChoices[0].code, 'A');
+  EXPECT_EQ(SaveChoices[1].fileName, "M20.DAT");
+  EXPECT_EQ(SaveChoices[1].code, 'B');
+  Selection_Return({true, true, false, true, true});
+  EXPECT_TRUE(f->Prg_GrpBox->isVisible());
+  EXPECT_TRUE(f->Prg_OTabLstBox->item(1)->isSelected()) << "the parts chosen are chosen again";
+
+  // Folder change: the same folder changes nothing, another rebuilds.
+  QString target = QString::fromStdString(dir.path() + "data");
+  SetPathPicker([&target](QWidget*, PathPickRequest& r) {
+    r.path = target;
+    return 1;
+  });
+  f->Chg_BitBtn->click();
+  EXPECT_TRUE(f->Prg_GrpBox->isVisible());
+  target = QString::fromStdString(dir.path() + "other");
+  f->Chg_BitBtn->click();
+  EXPECT_FALSE(f->Prg_GrpBox->isVisible());
+  EXPECT_EQ(f->User_Lbl->text(), "");
+  EXPECT_EQ(f->Dir_Lbl->text(), target);
+  f->Exit_BitBtn->click();
+  EXPECT_FALSE(f->isVisible());
+
+  // Speed dial: the third row is the extension directory.
+  main->Spd_BitBtnClick();
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_EQ(f->Dir_Lbl->text().toStdString(), dir.path() + "data") << "opened fresh from ENVIRON.DAT";
+  Select(f->Dsyu_OTabLstBox, 2);
+  f->Def_BitBtn->click();
+  EXPECT_EQ(opened.back(), "speed");
+  EXPECT_EQ(SpeedDialMode, 3);
+
+  std::vector<fsys::DirEntry> after;
+  ASSERT_TRUE(fsys::ListDir(dir.path() + "data/", "*", after));
+  ASSERT_EQ(after.size(), before.size() + 1);  // the kanji file the test wrote
+}
+
+TEST_F(SelectionForm, TypeOneFormOpensForSystemTypeOne) {
+  SystemType = 1;
+  Global_FillDataKinds(1);
+  dir.Write("CONTROL.DAT", "@Keys;M01\r\n");
+  dir.Write("SdIdCard.DAT", "!id\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + "CONTROL.DAT," + dir.path() + ",a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+  main->Load_BitBtnClick();
+  TFSel_Frm* f = FSelZNT_Frm;
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_FALSE(FSel_Frm->isVisible());
+  ASSERT_EQ(f->Dsyu_OTabLstBox->count(), 1);
+  Select(f->Dsyu_OTabLstBox, 0);
+  EXPECT_EQ(f->From_Edt->maxLength(), 12);
+  f->Tm2_RdoBtn->click();
+  QTest::keyClicks(f->From_Edt, "12*3");
+  EXPECT_EQ(f->From_Edt->text(), "123");
+  {
+    DialogScript s;
+    s.Then(1);
+    f->Def_BitBtn->click();
+  }
+  EXPECT_EQ(LoadKind, 2);
+  EXPECT_EQ(LoadFileName, "SdIdCard.DAT");
+  EXPECT_EQ(LoadRangeFrom, "123");
+  f->Exit_BitBtn->click();
+}
+
+}  // namespace
