@@ -23,6 +23,22 @@ void OrvoForms_CreateFirst() {
   // Speed-dial editor: opened by the selection form, which it brings back.
   new TKana_Fm();
   Selection_Host().openSpeedDial = [] { Kana_Fm->show(); };
+  // Its labels show the selection form's folder, user and free space.
+  auto selection = []() -> const TFSel_Frm* {
+    return qobject_cast<const TFSel_Frm*>(Selection_Host().form);
+  };
+  Kana_Host().dataFolder = [selection] {
+    const TFSel_Frm* f = selection();
+    return f ? f->Data.dataFolder : LoadFolder;
+  };
+  Kana_Host().userName = [selection] {
+    const TFSel_Frm* f = selection();
+    return f ? f->Data.userName : std::string();
+  };
+  Kana_Host().freeSpace = [selection] {
+    const TFSel_Frm* f = selection();
+    return FSel_FreeSpaceText(f ? f->Data.dataFolder : LoadFolder);
+  };
   Kana_Host().closed = [] {
     SelectionRefresh r;
     r.dataFiles = r.lists = r.freeSpace = true;
