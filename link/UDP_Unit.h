@@ -8,6 +8,8 @@
 // at most 2048 bytes in all.
 #pragma once
 
+#include "shell/WindowMessages.h"
+
 #include <netinet/in.h>
 
 #include <cstdint>
@@ -37,8 +39,8 @@ constexpr uint32_t UDP_LOGOFF_LOGIN_FAILED = 65;
 
 // The disconnect notice is window message WM_USER + 204 (1228); the Qt side
 // posts QEvent::User + UDP_DISCONNECT_USER_MSG.
-constexpr int UDP_DISCONNECT_USER_MSG = 204;
-constexpr int UDP_DISCONNECT_MSG = 0x400 + UDP_DISCONNECT_USER_MSG;
+constexpr int UDP_DISCONNECT_USER_MSG = WM_DISCONNECT_NOTICE;
+constexpr int UDP_DISCONNECT_MSG = WM_USER_BASE + UDP_DISCONNECT_USER_MSG;
 
 enum UdpCommand : uint8_t {
   UDP_CMD_LOGIN_REQUEST = 0x01,

@@ -11,11 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "shell/WindowMessages.h"
+
 class UserTimer;
 
-// Posted events keep the numbers of the window messages they stand for.
-constexpr int WM_USER_EVENT = 1024;
-constexpr int WM_DISCONNECT_NOTICE = 204;  // QEvent::User + 204, "1228"
 
 class TMain_Frm : public QWidget {
   Q_OBJECT
