@@ -191,3 +191,25 @@ TEST_F(KanaForm, SystemPartialReadFaultMarkAndPrint) {
   EXPECT_TRUE(Kana_Fm->isEnabled());
   EXPECT_TRUE(main->isEnabled());
 }
+
+TEST_F(KanaForm, NoThousandthOwnerAndIdCardKeys) {
+  std::string file = "!c\r\n/IDSPD/\r\n";
+  for (int i = 0; i < 999; ++i) file += "ID=" + std::to_string(100000 + i) + ">\r\n";
+  dir.Write("data/SdIdCard.DAT", file);
+  DialogScript script;
+  Open(kana::kIdCard);
+  EXPECT_EQ(Kana_Fm->Nais_CmbBox->count(), 999);
+  // ID-card keys are digits only, twelve at most, also when pasted.
+  Kana_Fm->Nais_CmbBox->lineEdit()->setText(QString());
+  Kana_Fm->Nais_CmbBox->lineEdit()->insert("12*4");
+  EXPECT_EQ(Kana_Fm->Nais_CmbBox->currentText(), "");
+  Kana_Fm->Nais_CmbBox->lineEdit()->insert("1234567890123");
+  EXPECT_EQ(Kana_Fm->Nais_CmbBox->currentText(), "");
+  script.Then(1);
+  Kana_Fm->SelectOwner("777");  // a 1000th owner is refused before the question
+  EXPECT_EQ(Kana_Fm->Owners().size(), 999u);
+  Kana_Fm->SelectOwner("100005");
+  EXPECT_TRUE(Kana_Fm->Dial_StrGrd->isVisible());
+  EXPECT_FALSE(Kana_Fm->Dial2_StrGrd->isVisible());
+  EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9807"}));
+}
