@@ -35,14 +35,14 @@ count build/ctest.log
 whole() {  # dir: runs each test binary of a build once whole, shuffled
   local seed=$((RANDOM % 10000 + 1)) t
   echo "-- whole binaries in $1, shuffled with seed $seed"
-  for t in "$1"/tests/test_*; do
+  for t in "$top/$1"/tests/test_*; do
     [ -f "$t" ] && [ -x "$t" ] || continue
-    if (cd "$1" && ORVO_SOURCE_DIR="$top" timeout 600 "$t" --gtest_shuffle --gtest_random_seed="$seed" \
+    if (cd "$top/$1" && ORVO_SOURCE_DIR="$top" timeout 600 "$t" --gtest_shuffle --gtest_random_seed="$seed" \
           >"$t.whole.log" 2>&1); then
       passed=$((passed + 1))
     else
       echo "FAILED: $(basename "$t") --gtest_shuffle --gtest_random_seed=$seed"
-      tail -40 "$t.whole.log"
+      tail -40 "$t.whole.log" || true
       failed=$((failed + 1))
     fi
   done
