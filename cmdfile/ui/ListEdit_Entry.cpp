@@ -7,6 +7,10 @@ ListEditFn& Entry() {
   static ListEditFn fn;
   return fn;
 }
+std::function<void()>& Back() {
+  static std::function<void()> fn;
+  return fn;
+}
 }  // namespace
 
 void ListEdit_SetEntry(ListEditFn fn) { Entry() = std::move(fn); }
@@ -18,3 +22,10 @@ void ListEdit_Open(QWidget* list, const std::string& cmdFilePath) {
 }
 
 bool ListEdit_HasEntry() { return static_cast<bool>(Entry()); }
+
+void ListEdit_SetReturn(std::function<void()> back) { Back() = std::move(back); }
+
+void ListEdit_Return() {
+  std::function<void()> fn = Back();
+  if (fn) fn();
+}

@@ -29,3 +29,15 @@ TEST(ListEditEntry, OpenReachesTheInstalledEditorOnly) {
   ListEdit_Open(&list, "/data/A.CMD");
   EXPECT_EQ(calls, 1);
 }
+
+TEST(ListEditEntry, ReturnReachesTheInstalledListOnly) {
+  ListEdit_SetReturn({});
+  ListEdit_Return();  // no list: nothing happens
+  int back = 0;
+  ListEdit_SetReturn([&] { ++back; });
+  ListEdit_Return();
+  EXPECT_EQ(back, 1);
+  ListEdit_SetReturn({});
+  ListEdit_Return();
+  EXPECT_EQ(back, 1);
+}
