@@ -1,0 +1,23 @@
+// The command-file list's "edit as menu tree" goes through this one entry
+// point. The menu-tree editor installs itself here; until it does, the
+// list's button and New's "Yes" do nothing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+// list: the command-file list (to hide while the tree is shown and to bring
+// back with ComListReturn = 1 afterwards); cmdFilePath: the command file,
+// resolved in the list's folder (it may not exist yet after New).
+using ListEditFn = std::function<void(QWidget* list, const std::string& cmdFilePath)>;
+
+// Installs (or, with an empty function, removes) the tree editor.
+void ListEdit_SetEntry(ListEditFn fn);
+
+// Hands the file to the tree editor; does nothing while none is installed.
+void ListEdit_Open(QWidget* list, const std::string& cmdFilePath);
+
+// Whether a tree editor is installed.
+bool ListEdit_HasEntry();
