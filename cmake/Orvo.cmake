@@ -56,8 +56,11 @@ function(orvo_tests dir)
       add_executable(test_${name}_ui ${uisrcs})
       target_link_libraries(test_${name}_ui PRIVATE ${A_UI_DEPS} orvo_testsupport_ui GTest::gtest)
       gtest_discover_tests(test_${name}_ui DISCOVERY_MODE PRE_TEST
+        # One value per property: the discovery script splits a list value
+        # into separate properties and the second variable would be lost.
         PROPERTIES LABELS gui
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        ENVIRONMENT_MODIFICATION "ORVO_SOURCE_DIR=set:${PROJECT_SOURCE_DIR}")
     endif()
   endif()
 endfunction()
