@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
       qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
-      libgtest-dev libbenchmark-dev fonts-ipafont)
+      libgtest-dev libbenchmark-dev fonts-ipafont
+      cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
