@@ -9,7 +9,9 @@ run_pkgs=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
           fonts-ipafont adwaita-icon-theme)
 display_pkgs=(xvfb x11vnc metacity)
-test_pkgs=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev)
+# The printing tests print through the real print system to a PDF printer.
+test_pkgs=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+           cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils)
 case "${1:-test}" in
   run) pkgs=("${run_pkgs[@]}"); [ "${2:-}" = display ] && pkgs+=("${display_pkgs[@]}") ;;
   test) pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}") ;;

@@ -8,6 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash tools/setup.sh
 export QT_QPA_PLATFORM=offscreen
+# The printing tests print once through the real print system.
+source tools/cups-pdf.sh
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-20}
 passed=0

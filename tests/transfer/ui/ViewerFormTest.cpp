@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Printer.h"
 #include "tests/link/ui/DialogScript.h"
+#include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 #include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/LErr_Unit.h"
@@ -129,6 +131,12 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   EXPECT_EQ(v()->focusWidget(), v()->DataSet_BitBtn);
   EXPECT_EQ(Column(0), (Shown{"", "ab", "Default"}));
   EXPECT_EQ(Column(4), (Shown{"", "ab", "Default"}));
+  // The focus brought to the list by Tab opens nothing.
+  v()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(v()));
+  QTest::keyClick(v()->DataSet_BitBtn, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), v()->FileName_OTabLstBox);
+  EXPECT_EQ(v()->Shown(), -1);
   const auto before = Snapshot(dir.path());
 
   // Buttons with nothing shown do nothing.
@@ -139,6 +147,10 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
     QApplication::processEvents();
     EXPECT_TRUE(s.Shown().empty());
   }
+  // The arrow keys choose.
+  QTest::keyClick(v()->FileName_OTabLstBox, Qt::Key_Down);
+  EXPECT_EQ(v()->Shown(), v()->FileName_OTabLstBox->currentRow());
+  EXPECT_GE(v()->Shown(), 0);
 
   // The dump shown: kept bytes only, 0xA0 replaced, nothing else lost.
   Select(2);
@@ -153,6 +165,17 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   EXPECT_EQ(lines[3], "LAST");  // the bytes after the last line end
   EXPECT_TRUE(v()->Prn_BitBtn->isEnabled());
   EXPECT_TRUE(v()->Del_BitBtn->isEnabled());
+
+  // Tab walks the controls in their order, the text area included.
+  v()->DataSet_BitBtn->setFocus();
+  std::vector<QWidget*> walk;
+  for (int i = 0; i < 6; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    walk.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(walk, (std::vector<QWidget*>{v()->FileName_OTabLstBox, v()->Data_Mem, v()->Prn_BitBtn, v()->Del_BitBtn,
+                                         v()->Ext_BitBtn, v()->DataSet_BitBtn}));
+  EXPECT_EQ(v()->Shown(), 2) << "moving through the list by Tab shows nothing new";
 
   // Delete: Enter on the focused button asks; Cancel keeps the file.
   {
@@ -371,7 +394,7 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
   EXPECT_TRUE(main->isEnabled());
   EXPECT_FALSE(Conf_Dlg->isVisible());
 
-  // Cancel in the progress box: the job ends early, both windows back.
+  // Cancel in the progress box: no job, both windows back.
   std::filesystem::remove(dir.path() + "dump.pdf");
   bool boxShown = false, mainDisabled = false;
   QTimer::singleShot(0, [&] {
@@ -390,7 +413,7 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
   EXPECT_FALSE(Conf_Dlg->isVisible());
   EXPECT_TRUE(v()->isEnabled());
   EXPECT_TRUE(main->isEnabled());
-  EXPECT_LT(PdfPages(dir.Read("dump.pdf")), PdfPages(pdf));
+  EXPECT_FALSE(dir.Exists("dump.pdf")) << "a cancelled listing never becomes a job";
 
   // A printer that cannot start its job: "9091", the viewer usable.
   printer->setOutputFileName(QString::fromStdString(dir.path() + "no/such/folder/x.pdf"));
@@ -402,6 +425,54 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
   }
   EXPECT_TRUE(v()->isEnabled());
   EXPECT_FALSE(Conf_Dlg->isVisible());
+}
+
+// Once through the real print system: the default printer is a PDF
+// printer; the job's name, its completion and its pages as the layout
+// predicts; a cancelled listing sends no job.
+TEST_F(ViewerForm, PrintsADumpOnTheDefaultPrinter) {
+  if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  std::string dump;
+  for (int i = 1; i <= 250; ++i) dump += "DUMP LINE " + std::to_string(i) + "\r\n";
+  dir.Write("d.DMP", dump);
+  DumpMode = 1;
+  v()->LErr_Init(dir.path());
+  v()->show();
+  Select(0);
+  ASSERT_EQ(v()->Lines().size(), 251u);
+
+  QPrinter* printer = Orvo_Printer();
+  printer->setOutputFileName(QString());
+  printer->setOutputFormat(QPrinter::NativeFormat);
+  printer->setPrinterName(QPrinterInfo::defaultPrinterName());
+  ASSERT_EQ(printer->printerName().toStdString(), cupspdf::DefaultPrinter());
+  const int pages = lerr::PageCount(LErr_PrintLayout(printer), 251);
+  ASSERT_GE(pages, 2);
+
+  const int before = cupspdf::LastJobId();
+  {
+    DialogScript s;
+    v()->Prn_BitBtn->click();
+    EXPECT_TRUE(s.Shown().empty());
+  }
+  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
+  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
+  const std::string pdf = cupspdf::OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(cupspdf::PdfPages(pdf), pages);
+  std::filesystem::remove(pdf);
+
+  // Cancelled at once: no further listing completes.
+  QTimer::singleShot(0, [] { Conf_Dlg->Cancel_BitBtn->click(); });
+  {
+    DialogScript s;
+    v()->Prn_BitBtnClick();
+    EXPECT_TRUE(s.Shown().empty());
+  }
+  EXPECT_TRUE(v()->isEnabled());
+  EXPECT_TRUE(main->isEnabled());
+  EXPECT_EQ(cupspdf::WaitCompleted("O.R.V.O", job, 2000), 0);
+  EXPECT_EQ(cupspdf::CountJobs("O.R.V.O", job), 0) << "a cancelled listing never becomes a job";
 }
 
 }  // namespace
