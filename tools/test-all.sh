@@ -26,7 +26,8 @@ count() {  # adds the counts of a ctest log to the totals
 }
 
 echo "== Build (g++, warnings on)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The run command may have configured this folder without tests or benchmarks.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_TESTS=ON -DORVO_BENCH=ON
 ninja -C build -j "$jobs"
 echo "== Tests"
 (cd build && ctest -j "$jobs" --output-on-failure --timeout 300) | tee build/ctest.log || true

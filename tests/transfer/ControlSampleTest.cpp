@@ -240,4 +240,21 @@ TEST_F(ControlSample, CommandFile) {
                                  }));
 }
 
+// The sections that the sample setting screens edit: key table, both
+// matrix orientations, pattern column and pattern matrix.
+TEST_F(ControlSample, SettingScreenSections) {
+  EXPECT_EQ(Walk("Screens.CMD"), Sjis({
+                                     ":K00" "012",
+                                     ":K01" "101" "0201",
+                                     ":K01" "102" "0202",
+                                     ":K02" "113" "0210",
+                                     ":K01" "201" "0203",
+                                     ":K02" "214" "0211",
+                                     ":P10" "002" "0001" "0210" "0220" "0230" "0215" "0225" "0235",
+                                     ":P10" "003" "0001" "015" "013" "016" "012" "017" "011",
+                                     ":P20" "03" "0001" "*" "1----0  " ":P20" "03" "0002" "*" "01-011  ",
+                                     ":P20" "04" "0001" "*" "010101  " ":P20" "04" "0002" "*" "-1-1-1  ",
+                                 }));
+}
+
 }  // namespace
