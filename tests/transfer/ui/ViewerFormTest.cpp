@@ -15,6 +15,7 @@
 #include "link/ui/EnvNew_Form.h"
 #include "link/ui/PathPick.h"
 #include "orvo/OrvoForms.h"
+#include "phone/Tel_Session.h"
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
 #include "shell/Language_Unit.h"
@@ -25,6 +26,7 @@
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
+#include "transfer/LoadErr_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/LErr_Unit.h"
 #include "transfer/ui/SelectionHost.h"
@@ -105,8 +107,18 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   dir.Write("ENVIRON.DAT", "ctl," + data + ",x\r\n");
   dir.Write("data/USER.INF", "dealer\r\n");
   // Dumps as the telephone image writes them, damaged ones among them.
+  // The telephone image's own dump file, appended to over two dumps.
   static constexpr char kDump[] = "LINE 1\r\nA\xA0" "B\r\n\x01\x82\xA0Z\0\r\x7F\nLAST";
-  dir.Write("data/Default.dmp", std::string(kDump, sizeof kDump - 1));
+  const std::string dumpBytes(kDump, sizeof kDump - 1);
+  dir.Write("data/.keep", "");
+  const std::pair<size_t, size_t> dumps[] = {{0, 9}, {9, dumpBytes.size()}};
+  for (auto [from, to] : dumps) {
+    TelDumpFile f;
+    ASSERT_TRUE(f.Open(Tel_DefaultDumpFile(dir.path() + "data")));
+    for (size_t i = from; i < to; ++i) ASSERT_TRUE(f.Write(static_cast<uint8_t>(dumpBytes[i])));
+    ASSERT_TRUE(f.Close());
+  }
+  std::filesystem::remove(data + ".keep");
   dir.Write("data/ab.DMP", "ab\r\n");
   dir.Write("data/.DMP", "short\r\n");
   dir.Write("data/x.DMP/inner", "a folder named like a dump");
@@ -282,8 +294,9 @@ TEST_F(ViewerForm, ErrorListsFromTheSelectionFormAndBack) {
   dir.Write("ENVIRON.DAT", env + "\r\n");
   // Three records and a last empty line; OTHER.ERR with an odd line count
   // and bytes that are no Shift-JIS.
-  dir.Write("data/CONTROL.ERR", SjisLines({"行番号：1,エラー番号：000001", "a", "行番号：2,エラー番号：000002", "b",
-                                           "行番号：3,エラー番号：000003", "c", ""}));
+  // As the load writes it: three records.
+  dir.Write("data/CONTROL.ERR", loaderr::ErrRecord(1, "1", "a") + loaderr::ErrRecord(2, "2", "b") +
+                                    loaderr::ErrRecord(3, "3", "c"));
   static constexpr char kOther[] = "x\r\n\xFF\xFE\0z\r\ny";
   dir.Write("data/other.err", std::string(kOther, sizeof kOther - 1));
   dir.Write("LoadError.Hlp", "help\r\n");
