@@ -1,5 +1,6 @@
 #include "orvo/OrvoForms.h"
 
+#include "cmdfile/ui/Edit_Menu.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
@@ -129,4 +130,7 @@ void OrvoForms_CreateSecond() {
     LErr_Frm->raise();
     LErr_Frm->activateWindow();
   };
+
+  // Menu tree: the command-file list's list-edit and New's "Yes" open it.
+  Edit_Menu_Install();
 }
