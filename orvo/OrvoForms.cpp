@@ -1,5 +1,6 @@
 #include "orvo/OrvoForms.h"
 
+#include "cmdfile/ui/G_P1_Unit.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
@@ -125,6 +126,23 @@ void OrvoForms_CreateSecond() {
     if (!LErr_Frm) return;
     LErr_Frm->LErr_Init(folder);
     if (QWidget* s = Selection_Host().form) LErr_Frm->move(s->frameGeometry().topLeft());
+    LErr_Frm->show();
+    LErr_Frm->raise();
+    LErr_Frm->activateWindow();
+  };
+
+  // Setting screens: created once. The load form and the error viewer bring
+  // back the page they were opened from; the viewer stands where every
+  // subform stands.
+  if (!G_P1) new TG_P1();
+  Load_ReturnToPage = [] {
+    if (CurrentPage) CurrentPage->show();
+  };
+  LErr_Host().showCurrentPage = Load_ReturnToPage;
+  GPage_Host().openErrorList = [](const std::string& folder) {
+    if (!LErr_Frm) return;
+    LErr_Frm->LErr_Init(folder);
+    if (Main_Frm) LErr_Frm->move(Main_Frm->x(), Main_Frm->y() + 20);
     LErr_Frm->show();
     LErr_Frm->raise();
     LErr_Frm->activateWindow();
