@@ -8,6 +8,7 @@
 #include "phone/ui/KTel_Unit.h"
 #include "phone/ui/Kana_Form.h"
 #include "phone/ui/Tel_Unit.h"
+#include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
@@ -149,6 +150,9 @@ void OrvoForms_CreateSecond() {
     if (CurrentPage) CurrentPage->show();
   };
   LErr_Host().showCurrentPage = Load_ReturnToPage;
+  GPage_Host().userName = [] {
+    return ComS_Frm ? FromQ(ComS_Frm->User_Lbl->text()).value_or(std::string()) : std::string();
+  };
   GPage_Host().openErrorList = [](const std::string& folder) {
     if (!LErr_Frm) return;
     LErr_Frm->LErr_Init(folder);
