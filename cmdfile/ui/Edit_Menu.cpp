@@ -137,12 +137,14 @@ void TEdit_Menu::OK_BitBtnClick(bool byDoubleClick) {
     CmdSect_ShowResult(9312);
     return;
   }
-  PageOpener page = PageOpen_Get(type);
-  if (!page.init || !page.form) {
+  PageOpener opener = PageOpen_Get(type);
+  if (!opener.init || !opener.widgets) {
     CmdSect_ShowResult(9312);  // no screen of that type in this program
     return;
   }
-  if (!page.init(cmdPath, MenuTable[3][i], type)) return;
+  if (!opener.init(cmdPath, MenuTable[3][i], type)) return;
+  PageWidgets page = opener.widgets();
+  if (!page.form) return;
   hide();
   if (Main_Frm) {
     QRect m = Main_Frm->frameGeometry();

@@ -3,8 +3,6 @@
 #include <array>
 #include <utility>
 
-QWidget* CurrentPage = nullptr;
-
 namespace {
 std::array<PageOpener, 8>& Table() {
   static std::array<PageOpener, 8> t;

@@ -1,6 +1,6 @@
 // The setting screens' open routines, one per page type, as the menu tree
-// calls them: page type n is opened by G_Pn_Init, which the screen of that
-// type installs here when it is created.
+// calls them: page type n is opened by G_Pn_Init, which the program's wiring
+// installs here with the screen's widgets.
 #pragma once
 
 #include <functional>
@@ -13,11 +13,17 @@ class QWidget;
 // otherwise it has shown its own message.
 using PageInitFn = std::function<bool(const std::string& cmdPath, const std::string& key, int pageType)>;
 
+// The screen and its Load_BitBtn and Err_BitBtn, asked after a successful
+// open (a screen may be created by its first open).
+struct PageWidgets {
+  QWidget* form = nullptr;
+  QWidget* loadButton = nullptr;
+  QWidget* errButton = nullptr;
+};
+
 struct PageOpener {
-  PageInitFn init;             // G_Pn_Init
-  QWidget* form = nullptr;     // the screen
-  QWidget* loadButton = nullptr;  // its Load_BitBtn
-  QWidget* errButton = nullptr;   // its Err_BitBtn
+  PageInitFn init;                       // G_Pn_Init
+  std::function<PageWidgets()> widgets;
 };
 
 // Installs (an empty opener removes) the screen of a page type 0-7; other
@@ -27,5 +33,5 @@ void PageOpen_Set(int pageType, PageOpener opener);
 PageOpener PageOpen_Get(int pageType);
 
 // The setting screen that is open (shown, or hidden behind the load form or
-// the error viewer); null while none is.
+// the error viewer); null while none is. Kept by the screens' base.
 extern QWidget* CurrentPage;

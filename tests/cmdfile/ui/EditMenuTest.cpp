@@ -47,7 +47,7 @@ class EditMenu : public ::testing::Test {
                          calls.push_back({p, k, type});
                          return ready;
                        },
-                       &page, &load, &err});
+                       [this] { return PageWidgets{&page, &load, &err}; }});
     }
     err.setEnabled(true);
     load.setEnabled(true);
