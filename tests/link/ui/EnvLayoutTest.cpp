@@ -1,4 +1,4 @@
-// The environment form's pages at their fixed size, in the program's font:
+// The link forms' pages at their fixed size, in the program's font:
 // no control covers another or its group box's frame and caption, and no
 // caption or value is cut.
 #include <QAbstractButton>
@@ -81,6 +81,29 @@ TEST_F(EnvLayout, NoControlOfEitherPageCoversAnother) {
   Faults(f, faults);
   EXPECT_EQ(faults, std::vector<std::string>{}) << "Ethernet page";
   f->Ext_BitBtn->click();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EnvLayout, NoControlOfTheConnectionFormCoversAnother) {
+  dir.Write("ENVIRON.DAT", "X,Y,Z,1,1,1,1,10,,10,10,10,,ATD,,+++,ATH,0,03,02,11000,0\r\n");
+  ASSERT_EQ(Conn_Frm->ReadSettings(), 0);
+  Conn_Frm->show();
+  QApplication::processEvents();
+  // The public line with automatic dialling shows the most controls.
+  Conn_Frm->Ct2_RdoBtn->click();
+  Conn_Frm->Mc1_RdoBtn->click();
+  ASSERT_TRUE(Conn_Frm->Tn_GrpBox->isVisible());
+  std::vector<std::string> faults;
+  Faults(Conn_Frm, faults);
+  EXPECT_EQ(faults, std::vector<std::string>{}) << "public line";
+  Conn_Frm->Ct3_RdoBtn->click();
+  faults.clear();
+  Faults(Conn_Frm, faults);
+  EXPECT_EQ(faults, std::vector<std::string>{}) << "Ethernet";
+  Conn_Frm->Exit_BitBtn->click();
 }
 
 }  // namespace

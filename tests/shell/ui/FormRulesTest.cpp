@@ -19,6 +19,7 @@
 #include "shell/ui/FormRules.h"
 #include "shell/ui/GlyphButton.h"
 #include "shell/ui/Input_Unit.h"
+#include "link/ui/EnvNew_Form.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
 
@@ -185,6 +186,19 @@ TEST_F(FormRules, EveryWindowOfTheStartedProgramShowsItsCaptionAlone) {
     EXPECT_EQ(ShownTitle(w), w->windowTitle()) << w->metaObject()->className();
   }
   EXPECT_GT(windows, 10);
+  // The forms without title-bar buttons ask for a title alone.
+  struct Bar {
+    QWidget* form;
+    bool onTop;
+  } bars[] = {{Conf_Dlg, true}, {Input_Dlg, true}, {Env_Frm, false}};
+  for (const Bar& b : bars) {
+    ASSERT_NE(b.form, nullptr);
+    Qt::WindowFlags f = b.form->windowFlags();
+    EXPECT_TRUE(f.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint)) << b.form->metaObject()->className();
+    EXPECT_FALSE(f & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint))
+        << b.form->metaObject()->className();
+    EXPECT_EQ(f.testFlag(Qt::WindowStaysOnTopHint), b.onTop) << b.form->metaObject()->className();
+  }
   // A message's caption too, read while it shows.
   QString caption;
   WhenModal([&](QDialog* d) {
