@@ -1,5 +1,7 @@
 #include "orvo/OrvoForms.h"
 
+#include "cmdfile/ui/CEdit_Unit.h"
+#include "cmdfile/ui/ComS_Unit.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
@@ -85,9 +87,17 @@ void OrvoForms_CreateSecond() {
     f->show();
   };
 
+  // Command files: the list from the main window's Edit button, the text
+  // editor it opens. Kept for the run; a second wiring reuses them.
+  if (!ComS_Frm) new TComS_Frm();
+  if (!CEdit_Frm) new TCEdit_Frm();
+
   auto& hooks = TMain_Frm::Hooks();
   hooks.connect = [](TMain_Frm* m) {
     m->OpenSubform(Conn_Frm, [] { return Conn_Frm->ReadSettings(); });
+  };
+  hooks.commandFiles = [](TMain_Frm* m) {
+    m->OpenSubform(ComS_Frm, [] { return ComS_Frm->ComList_Init(); });
   };
   hooks.environment = [](TMain_Frm* m) {
     Env_Frm->Env_Init();
