@@ -1,5 +1,7 @@
 #include "orvo/OrvoForms.h"
 
+#include "cmdfile/ui/CEdit_Unit.h"
+#include "cmdfile/ui/ComS_Unit.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
@@ -9,6 +11,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
+#include "transfer/ui/LErr_Unit.h"
 #include "transfer/ui/Load_Form.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
@@ -84,9 +87,17 @@ void OrvoForms_CreateSecond() {
     f->show();
   };
 
+  // Command files: the list from the main window's Edit button, the text
+  // editor it opens. Kept for the run; a second wiring reuses them.
+  if (!ComS_Frm) new TComS_Frm();
+  if (!CEdit_Frm) new TCEdit_Frm();
+
   auto& hooks = TMain_Frm::Hooks();
   hooks.connect = [](TMain_Frm* m) {
     m->OpenSubform(Conn_Frm, [] { return Conn_Frm->ReadSettings(); });
+  };
+  hooks.commandFiles = [](TMain_Frm* m) {
+    m->OpenSubform(ComS_Frm, [] { return ComS_Frm->ComList_Init(); });
   };
   hooks.environment = [](TMain_Frm* m) {
     Env_Frm->Env_Init();
@@ -109,4 +120,23 @@ void OrvoForms_CreateSecond() {
   hooks.save = selection;
   hooks.load = selection;
   hooks.speedDial = selection;
+
+  // Load-error and dump viewer. The dump button lists the dumps of the
+  // data folder in ENVIRON.DAT; the selection form the error lists of the
+  // folder it shows, the viewer taking its place.
+  if (!LErr_Frm) new TLErr_Frm();
+  hooks.dumpViewer = [](TMain_Frm* m) {
+    m->OpenSubform(LErr_Frm, [] {
+      LErr_Frm->LErr_Init();
+      return 0;
+    });
+  };
+  Selection_Host().openViewer = [](const std::string& folder) {
+    if (!LErr_Frm) return;
+    LErr_Frm->LErr_Init(folder);
+    if (QWidget* s = Selection_Host().form) LErr_Frm->move(s->frameGeometry().topLeft());
+    LErr_Frm->show();
+    LErr_Frm->raise();
+    LErr_Frm->activateWindow();
+  };
 }

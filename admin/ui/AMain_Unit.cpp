@@ -20,8 +20,6 @@ namespace {
 QPushButton* MainButton(QWidget* parent, int y) {
   auto* b = new QPushButton(parent);
   b->setGeometry(20, y, 290, 44);
-  // Enter presses the focused button, as on Windows.
-  b->setAutoDefault(true);
   return b;
 }
 

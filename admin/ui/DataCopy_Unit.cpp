@@ -36,7 +36,6 @@ QLabel* FolderLabel(QWidget* parent, int y) {
 QPushButton* Button(QWidget* parent, int x, int y, int w, int h) {
   auto* b = new QPushButton(parent);
   b->setGeometry(x, y, w, h);
-  b->setAutoDefault(true);
   return b;
 }
 

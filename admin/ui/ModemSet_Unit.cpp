@@ -33,7 +33,6 @@ QLineEdit* CmdEdit(QWidget* parent, int x, int y, int w, int maxBytes) {
 QPushButton* Button(QWidget* parent, int x, int y) {
   auto* b = new QPushButton(parent);
   b->setGeometry(x, y, 110, 34);
-  b->setAutoDefault(true);
   return b;
 }
 
