@@ -107,6 +107,7 @@ TEST(DataLineParse, Entries) {
       {"0004=a;SIZE", 10, true, {{4, "a"}}},
   };
   for (const Row& r : rows) {
+    // Room for every index the row sets, before any is set.
     CellArray cells(r.max > 11 ? 101 : 12, "/");
     CellArray want = cells;
     for (auto& [i, v] : r.set) want.at(static_cast<size_t>(i)) = v;
