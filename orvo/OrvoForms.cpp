@@ -9,6 +9,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
+#include "transfer/ui/LErr_Unit.h"
 #include "transfer/ui/Load_Form.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
@@ -109,4 +110,23 @@ void OrvoForms_CreateSecond() {
   hooks.save = selection;
   hooks.load = selection;
   hooks.speedDial = selection;
+
+  // Load-error and dump viewer. The dump button lists the dumps of the
+  // data folder in ENVIRON.DAT; the selection form the error lists of the
+  // folder it shows, the viewer taking its place.
+  if (!LErr_Frm) new TLErr_Frm();
+  hooks.dumpViewer = [](TMain_Frm* m) {
+    m->OpenSubform(LErr_Frm, [] {
+      LErr_Frm->LErr_Init();
+      return 0;
+    });
+  };
+  Selection_Host().openViewer = [](const std::string& folder) {
+    if (!LErr_Frm) return;
+    LErr_Frm->LErr_Init(folder);
+    if (QWidget* s = Selection_Host().form) LErr_Frm->move(s->frameGeometry().topLeft());
+    LErr_Frm->show();
+    LErr_Frm->raise();
+    LErr_Frm->activateWindow();
+  };
 }

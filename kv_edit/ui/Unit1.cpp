@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/FormRules.h"
 
 namespace kv {
 std::string Data_Dir;
@@ -82,7 +83,6 @@ TKV_FSel_Frm::TKV_FSel_Frm(QWidget* parent) : QWidget(parent) {
   Def_BitBtn->setEnabled(false);
   Exit_BitBtn = new QPushButton(U8("終了(&E)"), this);
   Exit_BitBtn->setGeometry(492, 394, 100, 36);
-  for (QPushButton* b : {Chg_BitBtn, Def_BitBtn, Exit_BitBtn}) b->setAutoDefault(true);
   FSeleDlg1 = new TFSeleDlg(this);
 
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TKV_FSel_Frm::Chg_BitBtnClick);
@@ -254,6 +254,7 @@ int KvEdit_Main(int argc, char** argv) {
   if (!plat::AcquireSingleInstance("TKV_FSel_Frm")) return 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName("KV_EDIT");
+  FormRules_Install();
   KV_FSel_Frm = new TKV_FSel_Frm();
   KV_DEdt_frm = new TKV_DEdt_frm();
   conf_dlg = new Tconf_dlg();

@@ -119,7 +119,6 @@ TKV_DEdt_frm::TKV_DEdt_frm(QWidget* parent) : QWidget(parent) {
   Reg_BitBtn->setGeometry(250, 470, 100, 36);
   Bac_BitBtn = new QPushButton(U8("戻る(&E)"), this);
   Bac_BitBtn->setGeometry(364, 470, 100, 36);
-  for (QPushButton* b : {Reg_BitBtn, Bac_BitBtn}) b->setAutoDefault(true);
   connect(Reg_BitBtn, &QPushButton::clicked, this, &TKV_DEdt_frm::Reg_BitBtnClick);
   connect(Bac_BitBtn, &QPushButton::clicked, this, &TKV_DEdt_frm::Bac_BitBtnClick);
   FormCreate();

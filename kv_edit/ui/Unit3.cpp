@@ -34,7 +34,6 @@ Tconf_dlg::Tconf_dlg(QWidget* parent) : QDialog(parent) {
   Help_BitBtn = new QPushButton(U8("ﾍﾙﾌﾟ(&H)"), this);
   Help_BitBtn->setGeometry(310, 134, 100, 32);
   Help_BitBtn->hide();
-  for (QPushButton* b : {Ok_BitBtn, Cancel_BitBtn}) b->setAutoDefault(true);
   connect(Ok_BitBtn, &QPushButton::clicked, this, &Tconf_dlg::Ok_BitBtnClick);
   connect(Cancel_BitBtn, &QPushButton::clicked, this, &Tconf_dlg::Cancel_BitBtnClick);
 }

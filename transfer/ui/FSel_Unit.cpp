@@ -558,13 +558,12 @@ void TFSel_Frm::Err_BitBtnClick() {
   if (Prg_GrpBox->isVisible()) SelSubSelection[0] = SelectedRow(Prg_OTabLstBox);
   if (Com_GrpBox->isVisible()) SelSubSelection[0] = SelectedRow(Com_OTabLstBox);
   DumpMode = 0;
-  // The viewer lists the error files of the folder shown here, which may
-  // differ from the one ENVIRON.DAT names after a folder change.
-  LoadFolder = Data.dataFolder;
   SelectionHost& host = Selection_Host();
   if (!host.openViewer) return;
   hide();
-  host.openViewer();
+  // The viewer lists the error files of the folder shown here, which may
+  // differ from the one ENVIRON.DAT names after a folder change.
+  host.openViewer(Data.dataFolder);
 }
 
 void TFSel_Frm::Chg_BitBtnClick() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -14,7 +15,8 @@ struct SelectionHost {
   std::function<void()> openSave;
   std::function<void()> openLoad;
   std::function<void()> openSpeedDial;
-  std::function<void()> openViewer;
+  // The viewer of the error lists in the folder the selection form shows.
+  std::function<void(const std::string& folder)> openViewer;
 
   // Installed by the selection form of the system type; called by a
   // subform when it closes.

@@ -57,6 +57,11 @@ class ButtonOrder : public LinkForms {
   // typed password now and then.
   void AnswerModals() {
     if (!answering) return;
+    // The next answer is due before this one presses anything: a press may
+    // open a further modal dialog (the printer dialog's properties) that
+    // only a later answer can close.
+    // Tied to the fixture's guard, so that no answer fires into the next test.
+    QTimer::singleShot(2, guard.get(), [this] { AnswerModals(); });
     if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->isVisible()) {
       if (typePassword) {
         // The one scripted answer: the right password and OK.
@@ -76,8 +81,6 @@ class ButtonOrder : public LinkForms {
         else buttons[rng() % buttons.size()]->click();
       }
     }
-    // Tied to the fixture's guard, so that no answer fires into the next test.
-    QTimer::singleShot(2, guard.get(), [this] { AnswerModals(); });
   }
   std::unique_ptr<QObject> guard = std::make_unique<QObject>();
 

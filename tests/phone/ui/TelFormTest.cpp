@@ -219,7 +219,8 @@ TEST_F(TelForm, EthernetSessionFromTheMainWindow) {
 
   // Switching to the printer during a dump drops its rest.
   tel.Send(B({0x82}) + "PART\r\n");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return f->Session().TelDumpOutput == 1; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ReadAll(dir.path() + "Default.dmp") == body + "PART\r\n"; }, 3000));
+  EXPECT_EQ(f->Session().TelDumpOutput, 1);
   f->Printer_RdoBtn->click();
   EXPECT_FALSE(f->Chg_BitBtn->isEnabled());
   EXPECT_EQ(f->Session().TelRecvState, 2);
@@ -231,9 +232,9 @@ TEST_F(TelForm, EthernetSessionFromTheMainWindow) {
   QPrinter* p = Orvo_Printer();
   p->setOutputFormat(QPrinter::PdfFormat);
   p->setOutputFileName(QString::fromStdString(dir.path() + "dump.pdf"));
-  f->FF_BitBtn[11]->click();
-  f->FF_BitBtn[11]->click();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return f->Session().TelDumpOutput == 2 && f->Session().TelRecvState == 0; }, 3000));
+  // The display line behind them shows once both dumps are through.
+  tel.Send(FakeTelephone::SampleDump() + FakeTelephone::SampleDump() + FakeTelephone::Line(6, "PRINTED"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[5]->text() == Disp("PRINTED"); }, 3000));
   EXPECT_EQ(f->Session().TelDumpOutput, 2);
   f->File_RdoBtn->click();
   EXPECT_TRUE(f->Chg_BitBtn->isEnabled());

@@ -44,7 +44,7 @@ class SelectionForm : public ::testing::Test {
     h.openSave = [this] { opened.push_back("save"); };
     h.openLoad = [this] { opened.push_back("load"); };
     h.openSpeedDial = [this] { opened.push_back("speed"); };
-    h.openViewer = [this] { opened.push_back("viewer"); };
+    h.openViewer = [this](const std::string&) { opened.push_back("viewer"); };
   }
   void TearDown() override {
     SetPathPicker({});

@@ -1,0 +1,3 @@
+#include "cmdfile/ComFileText.h"
+
+std::vector<std::string> ComFileText;

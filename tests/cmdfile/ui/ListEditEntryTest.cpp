@@ -1,0 +1,44 @@
+#include "cmdfile/ui/ListEdit_Entry.h"
+
+#include <QWidget>
+#include <gtest/gtest.h>
+
+// The list's edit button reaches the tree editor only through the entry;
+// with none installed nothing happens, and an editor that replaces itself
+// while it runs does not pull the running call away.
+TEST(ListEditEntry, OpenReachesTheInstalledEditorOnly) {
+  ListEdit_SetEntry({});
+  QWidget list;
+  EXPECT_FALSE(ListEdit_Open(&list, "/tmp/none.CMD"));  // no editor: nothing happens
+  EXPECT_FALSE(ListEdit_HasEntry());
+
+  int calls = 0;
+  QWidget* seenList = nullptr;
+  std::string seenPath;
+  ListEdit_SetEntry([&](QWidget* l, const std::string& p) {
+    ++calls;
+    seenList = l;
+    seenPath = p;
+    ListEdit_SetEntry({});  // replaced while running
+    return true;
+  });
+  EXPECT_TRUE(ListEdit_HasEntry());
+  EXPECT_TRUE(ListEdit_Open(&list, "/data/A.CMD"));
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(seenList, &list);
+  EXPECT_EQ(seenPath, "/data/A.CMD");
+  EXPECT_FALSE(ListEdit_Open(&list, "/data/A.CMD"));
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(ListEditEntry, ReturnReachesTheInstalledListOnly) {
+  ListEdit_SetReturn({});
+  ListEdit_Return();  // no list: nothing happens
+  int back = 0;
+  ListEdit_SetReturn([&] { ++back; });
+  ListEdit_Return();
+  EXPECT_EQ(back, 1);
+  ListEdit_SetReturn({});
+  ListEdit_Return();
+  EXPECT_EQ(back, 1);
+}
