@@ -15,3 +15,7 @@ bool CmdSect_ReadShow(const std::string& path, std::string_view screenKey, SectL
 bool CmdSect_WriteShow(SectList& list, const std::string& path, std::string_view screenKey) {
   return CmdSect_ShowResult(CmdSect_Write(list, path, screenKey));
 }
+
+bool Cell_CheckShow(std::string_view value, std::string_view spec) {
+  return CmdSect_ShowResult(Cell_Check(value, spec));
+}
