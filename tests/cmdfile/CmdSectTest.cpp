@@ -110,7 +110,7 @@ TEST(DataLineParse, Entries) {
     // Room for every index the row sets, before any is set.
     CellArray cells(r.max > 11 ? 101 : 12, "/");
     CellArray want = cells;
-    for (auto& [i, v] : r.set) want[i] = v;
+    for (auto& [i, v] : r.set) want.at(static_cast<size_t>(i)) = v;
     EXPECT_EQ(DataLine_Parse(r.line, cells, r.max), r.result) << r.line;
     EXPECT_EQ(cells, want) << r.line;
   }
