@@ -2,7 +2,9 @@
 
 #include "cmdfile/ui/CEdit_Unit.h"
 #include "cmdfile/ui/ComS_Unit.h"
+#include "cmdfile/ui/Edit_Menu.h"
 #include "cmdfile/ui/G_P1_Unit.h"
+#include "cmdfile/ui/PageOpen_Table.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
@@ -160,5 +162,21 @@ void OrvoForms_CreateSecond() {
     LErr_Frm->show();
     LErr_Frm->raise();
     LErr_Frm->activateWindow();
+  };
+
+  // Menu tree: the command-file list's list-edit and New's "Yes" open it;
+  // it opens the screen of a line's page type and comes back when the
+  // screen closes.
+  Edit_Menu_Install();
+  PageOpen_Set(1, {G_P1_Init, [] { return PageWidgets{G_P1, G_P1 ? G_P1->Load_BitBtn : nullptr,
+                                                      G_P1 ? G_P1->Err_BitBtn : nullptr}; }});
+  GPage_Host().showMenu = [] {
+    if (Edit_Menu) Edit_Menu->show();
+  };
+  GPage_Host().menuPath = [] { return MenuPath; };
+  GPage_Host().helpName = [] {
+    const auto& help = MenuTable[7];
+    return MenuIndex > 0 && static_cast<size_t>(MenuIndex) < help.size() ? help[static_cast<size_t>(MenuIndex)]
+                                                                         : std::string();
   };
 }

@@ -280,6 +280,7 @@ int TGPage_Base::VisibleRows() const {
 
 void TGPage_Base::SetEditMode(bool on) {
   editMode_ = on;
+  drawnFocus_ = !on;
   StringGrid1->setEditTriggers(on ? QAbstractItemView::AllEditTriggers : QAbstractItemView::NoEditTriggers);
   // Leaving edit mode keeps what was typed.
   if (!on) StringGrid1->EndEdit();
@@ -289,7 +290,10 @@ void TGPage_Base::ShowFailedCell(int col, int row, int topRow, int leftCol) {
   SetCursor(col, row);
   SetTopRow(topRow);
   if (leftCol >= 0) SetLeftCol(leftCol);
-  SetEditMode(false);
+  // The drawn focus marks the cell; editing stays as it was, the editor
+  // closed so that the mark shows.
+  drawnFocus_ = true;
+  StringGrid1->EndEdit();
   StringGrid1->setFocus();
 }
 
@@ -480,7 +484,7 @@ void TGPage_Base::FormClose() {
 
 void TGPage_Base::StringGrid1MouseDown(Qt::MouseButton b, QPoint viewportPos, bool onLabel) {
   if (b == Qt::RightButton) {
-    if (!editMode_) {
+    if (drawnFocus_) {
       GridRect s = Selection();
       SetCursor(s.left, s.top);
       SetEditMode(true);
@@ -534,11 +538,9 @@ void TGPage_Base::ApplyDrag(const GridDrag::Step& s) {
 }
 
 int TGPage_Base::StringGrid1KeyDown(int key) {
-  if (!editMode_) {
-    GridRect s = Selection();
-    SetCursor(s.left, s.top);
-    SetEditMode(true);
-  }
+  GridRect s = Selection();
+  if (!s.Single()) SetCursor(s.left, s.top);
+  SetEditMode(true);
   return key == Qt::Key_Return || key == Qt::Key_Enter ? Qt::Key_Tab : key;
 }
 

@@ -152,6 +152,9 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   // Edit mode (editor on, drawn focus off) or select mode.
   void SetEditMode(bool on);
   bool EditMode() const { return editMode_; }
+  // The focused cell drawn as part of the selection (select mode, and a
+  // failing cell).
+  bool DrawnFocus() const { return drawnFocus_; }
   // The cursor on a failing cell: that cell alone, the given top row and
   // left column, drawn focus on, grid focused.
   void ShowFailedCell(int col, int row, int topRow, int leftCol = -1);
@@ -204,6 +207,7 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   BlockCopy block_;
   GridDrag drag_;
   bool editMode_ = true;
+  bool drawnFocus_ = false;
   bool exiting_ = false;
   bool closing_ = false;
 };

@@ -127,6 +127,7 @@ TEST_F(CmdForms, ListNewCopyDeleteTreeFolderAndPrint) {
 
   // New: a listed name asks (Cancel stops); names with a path are refused;
   // "Yes" with no menu tree installed does nothing.
+  ListEdit_SetEntry({});  // the start-up installed the real tree
   {
     DialogScript s;
     s.Then(1, "Initial.cmd").Then(2).Then(1, "../Escape").Then(1, "Brand").Then(6);

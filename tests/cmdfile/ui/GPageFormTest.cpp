@@ -168,7 +168,8 @@ TEST_F(Page1, ALongValueStopsEveryButtonAtItsRow) {
     EXPECT_EQ(seen, (std::vector<std::string>{"M9507"}));
     EXPECT_EQ(p.StringGrid1->currentIndex().row(), 30);
     EXPECT_EQ(p.TopRow(), 20);  // 40 rows - 20
-    EXPECT_FALSE(p.EditMode());  // drawn focus on
+    EXPECT_TRUE(p.DrawnFocus());
+    EXPECT_EQ(p.Selection(), (GridRect{1, 30, 1, 30}));
     EXPECT_EQ(dir.Read("data/T.CMD"), before);
     EXPECT_TRUE(Temps().empty());
   }
@@ -291,6 +292,17 @@ TEST_F(Page1, ModesKeysAndTheWindowsOwnClose) {
   QTest::keyClick(p.StringGrid1, Qt::Key_Return);
   EXPECT_TRUE(p.EditMode());
   EXPECT_EQ(p.StringGrid1->currentIndex().row(), 7);
+  EXPECT_FALSE(p.DrawnFocus());
+
+  // Enter in the cell editor keeps what was typed and moves on as Tab.
+  p.StringGrid1->edit(p.Model()->index(7, 0));
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_NE(editor, p.StringGrid1);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, "12");
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(p.Grid().Cell(1, 7), "12");
+  EXPECT_EQ(p.StringGrid1->currentIndex().row(), 8);
 
   // Text with no Shift-JIS form is refused and the old value kept.
   EXPECT_FALSE(p.Model()->setData(p.Model()->index(0, 0), QString::fromUtf8("\xF0\x9F\x98\x80"), Qt::EditRole));
