@@ -4,6 +4,9 @@
 #include "cmdfile/ui/ComS_Unit.h"
 #include "cmdfile/ui/Edit_Menu.h"
 #include "cmdfile/ui/G_P1_Unit.h"
+#include "cmdfile/ui/G_P5_Unit.h"
+#include "cmdfile/ui/G_P6_Unit.h"
+#include "cmdfile/ui/G_P7_Unit.h"
 #include "cmdfile/ui/PageOpen_Table.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
@@ -170,6 +173,12 @@ void OrvoForms_CreateSecond() {
   Edit_Menu_Install();
   PageOpen_Set(1, {G_P1_Init, [] { return PageWidgets{G_P1, G_P1 ? G_P1->Load_BitBtn : nullptr,
                                                       G_P1 ? G_P1->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(5, {[](const std::string& c, const std::string& k, int) { return G_P5_Init(c, k); },
+                   [] { return PageWidgets{FormG_P5, FormG_P5->Load_BitBtn, FormG_P5->Err_BitBtn}; }});
+  PageOpen_Set(6, {[](const std::string& c, const std::string& k, int) { return G_P6_Init(c, k); },
+                   [] { return PageWidgets{FormG_P6, FormG_P6->Load_BitBtn, FormG_P6->Err_BitBtn}; }});
+  PageOpen_Set(7, {[](const std::string& c, const std::string& k, int) { return G_P7_Init(c, k); },
+                   [] { return PageWidgets{FormG_P7, FormG_P7->Load_BitBtn, FormG_P7->Err_BitBtn}; }});
   GPage_Host().showMenu = [] {
     if (Edit_Menu) Edit_Menu->show();
   };
