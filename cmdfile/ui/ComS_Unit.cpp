@@ -224,6 +224,7 @@ void TComS_Frm::Com_OTabLstBoxClick() {
 }
 
 void TComS_Frm::ComList_Return() {
+  ++returns_;
   ComFileText.clear();
   ComList.CmdDataDir = Folder();
   ComList_Scan(ComList);
@@ -291,15 +292,17 @@ void TComS_Frm::Mod_BitBtnClick() {
 void TComS_Frm::ListEdit(bool fromNew) {
   if (!fromNew && !ComList_SelName()) return;
   bool opened;
+  const int returns = returns_;
   {
     BusyForm busy(this);
     ComFileText.clear();
     if (FSel_Frm) FSel_Frm->Dir_Lbl->setText(Dir_Lbl->text());
+    opener_ = fromNew ? Opener::New : Opener::ListEdit;
     opened = ListEdit_Open(this, SelectedPath());
   }
-  if (!opened) return;
-  opener_ = fromNew ? Opener::New : Opener::ListEdit;
-  hide();
+  // A tree that has already handed control back (its events ran while the
+  // list was busy) leaves the list shown.
+  if (opened && returns == returns_) hide();
 }
 
 void TComS_Frm::Del_BitBtnClick() {

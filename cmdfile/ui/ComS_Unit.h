@@ -82,6 +82,7 @@ class TComS_Frm : public QWidget {
   bool PrintFile(const std::string& path, int& message);
   int rememberedIndex_ = -1;
   Opener opener_ = Opener::None;
+  int returns_ = 0;  // hand-backs so far
 };
 
 extern TComS_Frm* ComS_Frm;
