@@ -56,33 +56,33 @@ TKV_FSel_Frm::TKV_FSel_Frm(QWidget* parent) : QWidget(parent) {
                  Qt::WindowMinimizeButtonHint);
   setWindowTitle(U8("発信電話番号編集ソフトウェア"));
   setFont(Orvo_FontNamed("ＭＳ Ｐゴシック", 12));
-  setFixedSize(600, 440);
+  setFixedSize(720, 440);
 
   Area_GrpBox = new QGroupBox(U8("データ格納領域"), this);
-  Area_GrpBox->setGeometry(8, 8, 584, 60);
+  Area_GrpBox->setGeometry(8, 8, 704, 60);
   label1 = new QLabel(Area_GrpBox);
-  label1->setGeometry(12, 24, 440, 24);
+  label1->setGeometry(12, 24, 560, 24);
   Chg_BitBtn = new QPushButton(U8("変更(&O)"), Area_GrpBox);
-  Chg_BitBtn->setGeometry(470, 20, 100, 30);
+  Chg_BitBtn->setGeometry(590, 20, 100, 30);
 
   Dsyu_GrpBox = new QGroupBox(U8("データ種別"), this);
-  Dsyu_GrpBox->setGeometry(8, 76, 584, 110);
+  Dsyu_GrpBox->setGeometry(8, 76, 704, 110);
   Dsyu_LstBox = new TTabListBox(Dsyu_GrpBox);
   Dsyu_LstBox->setObjectName("Dsyu_LstBox");
-  Dsyu_LstBox->setGeometry(12, 22, 560, 78);
+  Dsyu_LstBox->setGeometry(12, 22, 680, 78);
 
   Prg_GrpBox = new QGroupBox(U8("コマンドファイル"), this);
-  Prg_GrpBox->setGeometry(8, 194, 584, 186);
+  Prg_GrpBox->setGeometry(8, 194, 704, 186);
   Com_LstBox = new TTabListBox(Prg_GrpBox);
   Com_LstBox->setObjectName("Com_LstBox");
-  Com_LstBox->setGeometry(12, 22, 560, 154);
+  Com_LstBox->setGeometry(12, 22, 680, 154);
   Prg_GrpBox->hide();
 
   Def_BitBtn = new QPushButton(U8("確定(&D)"), this);
-  Def_BitBtn->setGeometry(378, 394, 100, 36);
+  Def_BitBtn->setGeometry(498, 394, 100, 36);
   Def_BitBtn->setEnabled(false);
   Exit_BitBtn = new QPushButton(U8("終了(&E)"), this);
-  Exit_BitBtn->setGeometry(492, 394, 100, 36);
+  Exit_BitBtn->setGeometry(612, 394, 100, 36);
   FSeleDlg1 = new TFSeleDlg(this);
 
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TKV_FSel_Frm::Chg_BitBtnClick);

@@ -84,6 +84,9 @@ void TKvGrid::CommitEditor() {
 
 void TKvGrid::EditCurrent() {
   if (state() != QAbstractItemView::EditingState && currentIndex().isValid()) edit(currentIndex());
+  // Keys go to the cell's editor, not to the grid, which would move the
+  // current cell on End or Home.
+  if (state() == QAbstractItemView::EditingState && delegate_->editor) delegate_->editor->setFocus();
 }
 
 void TKvGrid::keyPressEvent(QKeyEvent* e) {

@@ -54,7 +54,7 @@ class TKvGrid : public QTableWidget {
   explicit TKvGrid(QWidget* parent);
   // Stores what the open editor holds into its cell.
   void CommitEditor();
-  // Opens the editor of the current cell when none is open.
+  // Opens the editor of the current cell when none is open and gives it the focus.
   void EditCurrent();
   bool Editing() const { return state() == QAbstractItemView::EditingState; }
   TKvCellDelegate* Delegate() const { return delegate_; }

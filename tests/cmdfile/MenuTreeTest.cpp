@@ -1,11 +1,16 @@
 #include "cmdfile/MenuTree_Unit.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "cmdfile/CmdSect_Unit.h"
 #include "cmdfile/ScreenTbl_Unit.h"
+#include "platform/FileSys.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -184,6 +189,66 @@ TEST(MenuTree, BuildAndPaths) {
 TEST(MenuTree, PageTypes) {
   for (int i = 0; i <= 7; ++i) EXPECT_EQ(MenuTree_PageType(std::to_string(i)), i);
   for (const char* bad : {"8", "-1", "", "01", " 1", "a"}) EXPECT_EQ(MenuTree_PageType(bad), -1) << bad;
+}
+
+// The sample Menu.csv: a tree of three levels, a leaf of every page type,
+// each naming a section that the sample command files hold and the sample
+// control file defines.
+TEST(MenuTree, SampleMenuNamesSectionsOfTheSampleFiles) {
+  const char* src = std::getenv("ORVO_SOURCE_DIR");
+  ASSERT_NE(src, nullptr);
+  const std::string sample = std::string(src) + "/sample/";
+  std::string menu;
+  ASSERT_TRUE(fsys::ReadFile(sample + "screens/Menu.csv", menu));
+  EXPECT_EQ(menu.find("\r\n\r\n"), std::string::npos);
+  for (size_t at = menu.find('\n'); at != std::string::npos; at = menu.find('\n', at + 1))
+    EXPECT_EQ(menu[at - 1], '\r') << "CR LF line ends";
+
+  ASSERT_EQ(ScreenTbl_Load(sample + "screens/Menu.csv"), 0);
+  ASSERT_EQ(MenuTable_Load(sample + "screens/Menu.csv"), 0);
+  std::vector<MenuNode> nodes;
+  ASSERT_EQ(MenuTree_Build(MenuTable, MenuCount, nodes), 0);
+  std::vector<bool> hasChild(nodes.size(), false);
+  int deepest = 0;
+  for (const MenuNode& n : nodes) {
+    if (n.parent >= 0) hasChild[static_cast<size_t>(n.parent)] = true;
+    deepest = std::max(deepest, n.level);
+  }
+  EXPECT_GE(deepest, 3);
+
+  std::string control;
+  ASSERT_TRUE(fsys::ReadFile(sample + "CONTROL.DAT", control));
+  std::set<int> types;
+  bool blank = false, withSub = false, withoutSub = false;
+  for (size_t k = 0; k < nodes.size(); ++k) {
+    const size_t i = static_cast<size_t>(nodes[k].index);
+    if (MenuTable[0][i].find(' ') != std::string::npos) blank = true;
+    if (hasChild[k]) continue;
+    const std::string& key = MenuTable[3][i];
+    int type = MenuTree_PageType(MenuTable[2][i]);
+    ASSERT_GE(type, 0) << key;
+    types.insert(type);
+    ScreenRec rec = ScreenTbl_Find(key);
+    ASSERT_FALSE(rec.Header.empty()) << key;
+    (rec.SubHeader.empty() ? withoutSub : withSub) = true;
+    EXPECT_NE(control.find("\r\n" + rec.Header), std::string::npos) << key << " in CONTROL.DAT";
+    // Some sample command file holds the section (and its block).
+    bool found = false;
+    for (const char* cmd : {"data/Screens.CMD", "data/Initial.CMD"}) {
+      SectList list;
+      ASSERT_EQ(CmdSect_Read(sample + cmd, key, list, 1), 0);
+      if (list.empty()) continue;
+      EXPECT_EQ(list[0], rec.Header);
+      if (!rec.SubHeader.empty() && (list.size() < 2 || list[1] != rec.SubHeader + ";")) continue;
+      found = list.size() > (rec.SubHeader.empty() ? 1u : 2u);
+      if (found) break;
+    }
+    EXPECT_TRUE(found) << key;
+  }
+  EXPECT_EQ(types, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_TRUE(blank) << "a quoted caption with a blank";
+  EXPECT_TRUE(withSub);
+  EXPECT_TRUE(withoutSub);
 }
 
 }  // namespace

@@ -127,6 +127,7 @@ TEST_F(KvForms, ListChooseReadEditRegisterAndBack) {
   EXPECT_EQ(grid->DEdt_Grid->currentColumn(), 0);
   ASSERT_TRUE(grid->DEdt_Grid->Editing());
   ASSERT_TRUE(Editor());
+  EXPECT_EQ(grid->focusWidget(), Editor());  // keys go into the cell
 
   // Number column: digits, "#" and "*" only, at most 20; paste obeys too.
   Type("5a#");
