@@ -57,6 +57,10 @@ class ButtonOrder : public LinkForms {
   // typed password now and then.
   void AnswerModals() {
     if (!answering) return;
+    // Armed before the answer, since a pressed button may open a dialog of
+    // its own and not return until that one is answered too. Tied to the
+    // fixture's guard, so that no answer fires into the next test.
+    QTimer::singleShot(2, guard.get(), [this] { AnswerModals(); });
     if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->isVisible()) {
       if (typePassword) {
         // The one scripted answer: the right password and OK.
@@ -76,8 +80,6 @@ class ButtonOrder : public LinkForms {
         else buttons[rng() % buttons.size()]->click();
       }
     }
-    // Tied to the fixture's guard, so that no answer fires into the next test.
-    QTimer::singleShot(2, guard.get(), [this] { AnswerModals(); });
   }
   std::unique_ptr<QObject> guard = std::make_unique<QObject>();
 
