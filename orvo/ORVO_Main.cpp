@@ -10,11 +10,12 @@
 #include "shell/orvo/Main_Unit.h"
 #include "orvo/OrvoForms.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/FormRules.h"
 #include "shell/ui/Input_Unit.h"
 
 bool ORVO_CreateForms() {
   QApplication::setApplicationName("ORVO");
-  QApplication::setApplicationDisplayName("ORVO");
+  FormRules_Install();
 
   new TMain_Frm();
   Link_InstallMainHooks();

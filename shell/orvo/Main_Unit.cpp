@@ -14,6 +14,8 @@
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Common_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/FormRules.h"
+#include "shell/ui/GlyphButton.h"
 #include "shell/ui/Printer.h"
 
 TMain_Frm* Main_Frm = nullptr;
@@ -65,6 +67,7 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QWidget(parent) {
   Prn_BitBtn = MakeButton(rx, y0 + 5 * rstep);
   End_BitBtn = MakeButton(rx, y0 + 6 * rstep + 8);
   KTel_BitBtn->setText(U8("漢字電話機電話帳"));
+  SetGlyphs();
 
   connect(Conn_BitBtn, &QPushButton::clicked, this, &TMain_Frm::Conn_BitBtnClick);
   connect(Disc_BitBtn, &QPushButton::clicked, this, &TMain_Frm::Disc_BitBtnClick);
@@ -88,12 +91,39 @@ TMain_Frm::~TMain_Frm() {
 }
 
 QPushButton* TMain_Frm::MakeButton(int x, int y) {
-  auto* b = new QPushButton(SB_GB);
+  auto* b = new TGlyphButton(SB_GB);
   b->setGeometry(x, y, 273, 41);
   b->setFont(Orvo_Font(11));
-  // The captions stand left-aligned beside the glyph space.
-  b->setStyleSheet("text-align: left; padding-left: 44px;");
   return b;
+}
+
+void TMain_Frm::SetGlyphs() {
+  // The desktop's icon theme first, then names the common themes carry,
+  // then the style's own pixmaps.
+  Conn_BitBtn->setIcon(FormRules_Glyph({"network-connect", "network-wired"}, QStyle::SP_DriveNetIcon));
+  Disc_BitBtn->setIcon(FormRules_Glyph({"network-disconnect", "network-offline"}, QStyle::SP_BrowserStop));
+  Tel_BitBtn->setIcon(FormRules_Glyph({"phone", "call-start"}, QStyle::SP_ComputerIcon));
+  Save_BitBtn->setIcon(FormRules_Glyph({"document-save"}, QStyle::SP_DialogSaveButton));
+  Load_BitBtn->setIcon(FormRules_Glyph({"document-open"}, QStyle::SP_DialogOpenButton));
+  Edit_BitBtn->setIcon(FormRules_Glyph({"document-edit", "accessories-text-editor"},
+                                       QStyle::SP_FileDialogDetailedView));
+  Spd_BitBtn->setIcon(FormRules_Glyph({"x-office-address-book"}, QStyle::SP_FileDialogListView));
+  KTel_BitBtn->setIcon(FormRules_Glyph({"address-book-new", "x-office-address-book"},
+                                       QStyle::SP_FileDialogContentsView));
+  Dump_BitBtn->setIcon(FormRules_Glyph({"text-x-generic"}, QStyle::SP_FileIcon));
+  Env_BitBtn->setIcon(FormRules_Glyph({"preferences-system"}, QStyle::SP_FileDialogInfoView));
+  Prn_BitBtn->setIcon(FormRules_Glyph({"printer", "document-print"}, QStyle::SP_DesktopIcon));
+  End_BitBtn->setIcon(FormRules_Glyph({"application-exit", "system-log-out"}, QStyle::SP_DialogCloseButton));
+}
+
+void TMain_Frm::FocusFirstButton() {
+  for (QPushButton* b : {Conn_BitBtn, Disc_BitBtn, Tel_BitBtn, Save_BitBtn, Load_BitBtn, Edit_BitBtn,
+                         Spd_BitBtn, KTel_BitBtn, Dump_BitBtn, Env_BitBtn, Prn_BitBtn, End_BitBtn}) {
+    if (b->isEnabled()) {
+      b->setFocus();
+      return;
+    }
+  }
 }
 
 void TMain_Frm::FormCreate() {
@@ -113,6 +143,7 @@ void TMain_Frm::FormCreate() {
 void TMain_Frm::FormShow() {
   Global_FillDataKinds(SystemType);
   setWindowTitle(U8("ORVO 主装置データ保守"));
+  FocusFirstButton();
 }
 
 void TMain_Frm::showEvent(QShowEvent* e) {

@@ -82,6 +82,8 @@ class TMain_Frm : public QWidget {
 
  private:
   QPushButton* MakeButton(int x, int y);
+  void SetGlyphs();
+  void FocusFirstButton();
   void Remember(QPushButton* b);
   bool closing_ = false;
   bool shown_ = false;

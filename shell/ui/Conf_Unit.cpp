@@ -1,11 +1,18 @@
 #include "shell/ui/Conf_Unit.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
+#include "shell/ui/FormRules.h"
+
+// Here, beside the font helper that every form's unit calls, so that each
+// program that has forms links it and gets the form rules with its
+// application object.
+Q_COREAPP_STARTUP_FUNCTION(FormRules_Install)
 
 QFont Orvo_Font(int pixelSize) { return Orvo_FontNamed("ＭＳ 明朝", pixelSize); }
 

@@ -4,6 +4,7 @@
 
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/FormRules.h"
 
 void ForbiddenCharValidator::SetForbidden(const std::string& cp932Chars) {
   forbidden_ = ToQ(cp932Chars);
@@ -42,7 +43,10 @@ void TInput_Dlg::SetContent(const InpDlgContent& p) {
   validator_->SetForbidden(p.forbiddenChars);
   validator_->SetMaxBytes(p.maxLength);
   Input_Edt->setMaxLength(p.maxLength > 0 ? p.maxLength : 32767);
-  Input_Edt->setEchoMode(p.passwordChar.empty() ? QLineEdit::Normal : QLineEdit::Password);
+  // The file's own character masks the text; the field holds one character
+  // (possibly double-byte), of which the first is taken.
+  QString mask = ToQ(p.passwordChar);
+  FormRules_SetPasswordChar(Input_Edt, mask.isEmpty() ? QChar() : mask.at(0));
   Ok_BitBtn->setVisible(p.ok);
   Cancel_BitBtn->setVisible(p.cancel);
   Help_BitBtn->setVisible(false);

@@ -57,9 +57,10 @@ class ButtonOrder : public LinkForms {
   // typed password now and then.
   void AnswerModals() {
     if (!answering) return;
-    // Armed before the answer, since a pressed button may open a dialog of
-    // its own and not return until that one is answered too. Tied to the
-    // fixture's guard, so that no answer fires into the next test.
+    // The next answer is due before this one presses anything: a press may
+    // open a further modal dialog (the printer dialog's properties) that
+    // only a later answer can close.
+    // Tied to the fixture's guard, so that no answer fires into the next test.
     QTimer::singleShot(2, guard.get(), [this] { AnswerModals(); });
     if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d->isVisible()) {
       if (typePassword) {

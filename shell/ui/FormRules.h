@@ -1,0 +1,41 @@
+// How every form of ORVO, KV_EDIT and ORVO_ADMIN behaves for a dealer used to
+// the Windows maintenance consoles. The rules live here once; a form built
+// later follows them and adds no handler of its own for them:
+//
+// - Enter and keypad Enter press the focused push button, on every form.
+//   In a dialog (QDialog), Enter on any other control presses the button
+//   the form names as its default (setDefault(true) on that button only).
+//   A one-line edit that must act on Enter connects its returnPressed;
+//   otherwise Enter in it does nothing outside dialogs.
+// - A window's title is exactly its caption: the application's display
+//   name is empty, so the window system appends nothing.
+// - A form whose border has no buttons (no border icons, no title-bar
+//   buttons, greyed close box) sets Qt::CustomizeWindowHint |
+//   Qt::WindowTitleHint, plus Qt::WindowStaysOnTopHint where it stays on
+//   top, and its closeEvent refuses every close it does not make itself.
+// - When a form opens, the control its layout names has the focus, else
+//   its first enabled button; a button's focus mark surrounds the whole
+//   button (TGlyphButton for the buttons that carry glyphs).
+// - A password edit shows the prompt file's character, never text in clear
+//   (FormRules_SetPasswordChar).
+//
+// FormRules_Install runs by itself when the application object of any of
+// the three programs is created (every one of them links the shared
+// dialogs); calling it again changes nothing.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QStyle>
+#include <initializer_list>
+
+class QLineEdit;
+
+void FormRules_Install();
+
+// A password edit shows ch for every character; a null ch shows the text.
+void FormRules_SetPasswordChar(QLineEdit* edit, QChar ch);
+
+// The first of the icon theme's names that the theme has, else the style's
+// standard pixmap.
+QIcon FormRules_Glyph(std::initializer_list<const char*> themeNames, QStyle::StandardPixmap fallback);
