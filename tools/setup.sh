@@ -1,9 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those missing.
+# Installs the Debian packages that are missing, only those.
+#   setup.sh run [display]  building and running the programs; "display"
+#                           adds a virtual screen served over VNC on loopback
+#   setup.sh                everything the tests, sanitizers, fuzzers and
+#                           benchmarks need as well
 set -euo pipefail
-pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-      qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
-      libgtest-dev libbenchmark-dev fonts-ipafont)
+run_pkgs=(cmake ninja-build g++ pkg-config
+          qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
+          fonts-ipafont adwaita-icon-theme)
+display_pkgs=(xvfb x11vnc metacity)
+# The printing tests print through the real print system to a PDF printer.
+test_pkgs=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+           cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils)
+case "${1:-test}" in
+  run) pkgs=("${run_pkgs[@]}"); [ "${2:-}" = display ] && pkgs+=("${display_pkgs[@]}") ;;
+  test) pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}") ;;
+  *) echo "usage: setup.sh [run [display]]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,6 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash tools/setup.sh
 export QT_QPA_PLATFORM=offscreen
+# The printing tests print once through the real print system.
+source tools/cups-pdf.sh
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-20}
 passed=0
@@ -24,7 +26,8 @@ count() {  # adds the counts of a ctest log to the totals
 }
 
 echo "== Build (g++, warnings on)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The run command may have configured this folder without tests or benchmarks.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_TESTS=ON -DORVO_BENCH=ON
 ninja -C build -j "$jobs"
 echo "== Tests"
 (cd build && ctest -j "$jobs" --output-on-failure --timeout 300) | tee build/ctest.log || true

@@ -15,10 +15,10 @@ std::function<void()>& Back() {
 
 void ListEdit_SetEntry(ListEditFn fn) { Entry() = std::move(fn); }
 
-void ListEdit_Open(QWidget* list, const std::string& cmdFilePath) {
+bool ListEdit_Open(QWidget* list, const std::string& cmdFilePath) {
   // A copy: the editor may replace the entry while it runs.
   ListEditFn fn = Entry();
-  if (fn) fn(list, cmdFilePath);
+  return fn ? fn(list, cmdFilePath) : false;
 }
 
 bool ListEdit_HasEntry() { return static_cast<bool>(Entry()); }

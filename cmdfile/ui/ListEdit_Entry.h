@@ -8,16 +8,19 @@
 
 class QWidget;
 
-// list: the command-file list (hidden by the list before the call; the tree
-// places itself and shows); cmdFilePath: the command file, resolved in the
-// list's folder (it may not exist yet after New). ComFileText is empty.
-using ListEditFn = std::function<void(QWidget* list, const std::string& cmdFilePath)>;
+// list: the command-file list, still shown; cmdFilePath: the command file,
+// resolved in the list's folder (it may not exist yet after New);
+// ComFileText is empty. The editor loads its menu tree: false when that
+// failed (it has shown its message), and the list stays; true when the tree
+// is shown, and the list hides itself.
+using ListEditFn = std::function<bool(QWidget* list, const std::string& cmdFilePath)>;
 
 // Installs (or, with an empty function, removes) the tree editor.
 void ListEdit_SetEntry(ListEditFn fn);
 
-// Hands the file to the tree editor; does nothing while none is installed.
-void ListEdit_Open(QWidget* list, const std::string& cmdFilePath);
+// Hands the file to the tree editor; false (and nothing done) while none is
+// installed.
+bool ListEdit_Open(QWidget* list, const std::string& cmdFilePath);
 
 // Whether a tree editor is installed.
 bool ListEdit_HasEntry();

@@ -62,14 +62,14 @@ QLabel* Label(QWidget* parent, int x, int y, int w) {
 
 QSpinBox* Spin(QWidget* parent, int x, int y, int lo, int hi) {
   auto* s = new QSpinBox(parent);
-  s->setGeometry(x, y, 52, 22);
+  s->setGeometry(x, y, 56, 23);
   s->setRange(lo, hi);
   return s;
 }
 
 QLineEdit* CmdEdit(QWidget* parent, int x, int y, int w, int maxLen) {
   auto* e = new QLineEdit(parent);
-  e->setGeometry(x, y, w, 20);
+  e->setGeometry(x, y, w, 22);
   e->setMaxLength(maxLen);
   e->setValidator(new ModemCmdValidator(e));
   return e;
@@ -83,14 +83,16 @@ TEnv_Frm::TEnv_Frm(QWidget* parent) : QWidget(parent) {
   // Fixed border, no border icons: the form closes through its own button.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
+  // Measured with the mapped fonts: a group box's caption takes its top 16
+  // pixels, an edit or a list needs 22 and a spin edit 23.
   CtlFileName_GrpBox = new QGroupBox(this);
-  CtlFileName_GrpBox->setGeometry(8, 2, 617, 50);
+  CtlFileName_GrpBox->setGeometry(8, 2, 617, 48);
   CtlFileName_Lbl = PathLabel(CtlFileName_GrpBox, 10, 20);
   CtlFile_BitBtn = new QPushButton(CtlFileName_GrpBox);
   CtlFile_BitBtn->setGeometry(514, 17, 92, 28);
 
   DataSet_GrpBox = new QGroupBox(this);
-  DataSet_GrpBox->setGeometry(8, 54, 617, 76);
+  DataSet_GrpBox->setGeometry(8, 52, 617, 74);
   DataSet_Lbl = PathLabel(DataSet_GrpBox, 10, 20);
   DataSet_BitBtn = new QPushButton(DataSet_GrpBox);
   DataSet_BitBtn->setGeometry(514, 17, 92, 28);
@@ -100,64 +102,65 @@ TEnv_Frm::TEnv_Frm(QWidget* parent) : QWidget(parent) {
   UsrName_Edt->setValidator(new Cp932LimitValidator(64, UsrName_Edt));
 
   ScrFileName_GrpBox = new QGroupBox(this);
-  ScrFileName_GrpBox->setGeometry(8, 132, 617, 50);
+  ScrFileName_GrpBox->setGeometry(8, 128, 617, 48);
   ScrFileName_Lbl = PathLabel(ScrFileName_GrpBox, 10, 20);
   ScrFile_BitBtn = new QPushButton(ScrFileName_GrpBox);
   ScrFile_BitBtn->setGeometry(514, 17, 92, 28);
 
   Connect_TCtl = new QTabBar(this);
-  Connect_TCtl->setGeometry(8, 186, 617, 24);
+  Connect_TCtl->setGeometry(8, 178, 130, 26);
   Connect_TCtl->addTab("COM");
   Connect_TCtl->addTab("Ethernet");
   Connect_TCtl->setExpanding(false);
 
+  // Beside the tabs, so that the page keeps its height for the modem rows.
   AT_ChkBox = new QCheckBox(this);
-  AT_ChkBox->setGeometry(16, 212, 300, 20);
+  AT_ChkBox->setGeometry(150, 181, 200, 20);
 
   ComSet_GrpBox = new QGroupBox(this);
-  ComSet_GrpBox->setGeometry(8, 232, 617, 136);
-  ComPort_Lbl = Label(ComSet_GrpBox, 10, 18, 80);
+  ComSet_GrpBox->setGeometry(8, 206, 617, 164);
+  ComPort_Lbl = Label(ComSet_GrpBox, 10, 19, 64);
   ComPort_CmbBox = new QComboBox(ComSet_GrpBox);
-  ComPort_CmbBox->setGeometry(94, 16, 90, 22);
+  ComPort_CmbBox->setGeometry(78, 18, 90, 22);
   for (int i = 1; i <= 8; ++i) ComPort_CmbBox->addItem(QString("COM%1").arg(i));
-  Connect_Lbl = Label(ComSet_GrpBox, 204, 18, 70);
+  Connect_Lbl = Label(ComSet_GrpBox, 186, 19, 52);
   Direct_ChkBox = new QCheckBox(ComSet_GrpBox);
-  Direct_ChkBox->setGeometry(278, 18, 80, 20);
+  Direct_ChkBox->setGeometry(242, 19, 60, 20);
   Public_ChkBox = new QCheckBox(ComSet_GrpBox);
-  Public_ChkBox->setGeometry(362, 18, 140, 20);
-  Rcv_Lbl = Label(ComSet_GrpBox, 10, 42, 110);
-  Rcv_SEdt = Spin(ComSet_GrpBox, 124, 40, 0, 60);
-  RcvSec_Lbl = Label(ComSet_GrpBox, 180, 42, 20);
-  Modem_Lbl = Label(ComSet_GrpBox, 204, 42, 80);
+  Public_ChkBox->setGeometry(306, 19, 120, 20);
+  Rcv_Lbl = Label(ComSet_GrpBox, 10, 44, 100);
+  Rcv_SEdt = Spin(ComSet_GrpBox, 112, 43, 0, 60);
+  RcvSec_Lbl = Label(ComSet_GrpBox, 172, 44, 20);
+  Modem_Lbl = Label(ComSet_GrpBox, 242, 44, 64);
   Modem_CmbBox = new QComboBox(ComSet_GrpBox);
-  Modem_CmbBox->setGeometry(288, 40, 220, 22);
+  Modem_CmbBox->setGeometry(310, 43, 220, 22);
 
+  const int row[3] = {18, 42, 66};
   Cmd_GrpBox = new QGroupBox(ComSet_GrpBox);
-  Cmd_GrpBox->setGeometry(8, 64, 360, 70);
-  CmdInit_Lbl = Label(Cmd_GrpBox, 8, 15, 60);
-  CmdInit_Edt = CmdEdit(Cmd_GrpBox, 72, 15, 276, 20);
-  CmdDial_Lbl = Label(Cmd_GrpBox, 8, 32, 60);
-  CmdDial1_Edt = CmdEdit(Cmd_GrpBox, 72, 32, 136, 10);
-  CmdDial2_Edt = CmdEdit(Cmd_GrpBox, 212, 32, 136, 10);
-  CmdEnd_Lbl = Label(Cmd_GrpBox, 8, 49, 60);
-  CmdEnd1_Edt = CmdEdit(Cmd_GrpBox, 72, 49, 136, 10);
-  CmdEnd2_Edt = CmdEdit(Cmd_GrpBox, 212, 49, 136, 10);
+  Cmd_GrpBox->setGeometry(8, 69, 380, 92);
+  CmdInit_Lbl = Label(Cmd_GrpBox, 8, row[0] + 1, 52);
+  CmdInit_Edt = CmdEdit(Cmd_GrpBox, 64, row[0], 304, 20);
+  CmdDial_Lbl = Label(Cmd_GrpBox, 8, row[1] + 1, 52);
+  CmdDial1_Edt = CmdEdit(Cmd_GrpBox, 64, row[1], 150, 10);
+  CmdDial2_Edt = CmdEdit(Cmd_GrpBox, 218, row[1], 150, 10);
+  CmdEnd_Lbl = Label(Cmd_GrpBox, 8, row[2] + 1, 52);
+  CmdEnd1_Edt = CmdEdit(Cmd_GrpBox, 64, row[2], 150, 10);
+  CmdEnd2_Edt = CmdEdit(Cmd_GrpBox, 218, row[2], 150, 10);
 
   TimeOut_GrpBox = new QGroupBox(ComSet_GrpBox);
-  TimeOut_GrpBox->setGeometry(376, 64, 232, 70);
-  TimeOut_Lbl = Label(TimeOut_GrpBox, 8, 15, 70);
-  TimeOutInit_SEdt = Spin(TimeOut_GrpBox, 90, 14, 0, 60);
-  TimeOutInitSec_Lbl = Label(TimeOut_GrpBox, 146, 15, 20);
-  TimeOutDial_Lbl = Label(TimeOut_GrpBox, 8, 31, 70);
-  TimeOutDial_SEdt = Spin(TimeOut_GrpBox, 90, 30, 0, 60);
-  TimeOutDialSec_Lbl = Label(TimeOut_GrpBox, 146, 31, 20);
-  TimeOutEnd_Lbl = Label(TimeOut_GrpBox, 8, 47, 70);
-  TimeOutEnd_SEdt = Spin(TimeOut_GrpBox, 90, 46, 0, 60);
-  TimeOutEndSec_Lbl = Label(TimeOut_GrpBox, 146, 47, 20);
-  for (QSpinBox* s : {TimeOutInit_SEdt, TimeOutDial_SEdt, TimeOutEnd_SEdt}) s->setFixedHeight(17);
+  TimeOut_GrpBox->setGeometry(396, 69, 212, 92);
+  TimeOut_Lbl = Label(TimeOut_GrpBox, 8, row[0] + 1, 52);
+  TimeOutInit_SEdt = Spin(TimeOut_GrpBox, 64, row[0], 0, 60);
+  TimeOutInitSec_Lbl = Label(TimeOut_GrpBox, 124, row[0] + 1, 20);
+  TimeOutDial_Lbl = Label(TimeOut_GrpBox, 8, row[1] + 1, 52);
+  TimeOutDial_SEdt = Spin(TimeOut_GrpBox, 64, row[1], 0, 60);
+  TimeOutDialSec_Lbl = Label(TimeOut_GrpBox, 124, row[1] + 1, 20);
+  TimeOutEnd_Lbl = Label(TimeOut_GrpBox, 8, row[2] + 1, 52);
+  TimeOutEnd_SEdt = Spin(TimeOut_GrpBox, 64, row[2], 0, 60);
+  TimeOutEndSec_Lbl = Label(TimeOut_GrpBox, 124, row[2] + 1, 20);
 
   Ether_GrpBox = new QGroupBox(this);
-  Ether_GrpBox->setGeometry(8, 212, 617, 156);
+  Ether_GrpBox->setGeometry(8, 206, 617, 164);
   TOut_Lbl = Label(Ether_GrpBox, 16, 26, 130);
   TOut_SEdt = Spin(Ether_GrpBox, 150, 24, 1, 60);
   TOutSec_Lbl = Label(Ether_GrpBox, 206, 26, 20);

@@ -87,9 +87,9 @@ class ControlSample : public ::testing::Test {
 
 TEST_F(ControlSample, ControlFileDefinesEveryDataKind) {
   for (const char* m : {"/SPD/", "/ISPD/", "/IDSPD/", "/DIR/", "/KNJ/", "/M01/", "/M10/", "/M13/",
-                        "/M20/", "/M30/", "/M40/", "/M50/", "/M61/"})
+                        "/M15/", "/M20/", "/M30/", "/M40/", "/M50/", "/M61/"})
     EXPECT_EQ(Ctl_Menu_Select(m), 0) << m;
-  EXPECT_EQ(Ctl_MenuCount, 13);
+  EXPECT_EQ(Ctl_MenuCount, 14);
 }
 
 TEST_F(ControlSample, SystemSpeedDial) {
@@ -237,6 +237,27 @@ TEST_F(ControlSample, CommandFile) {
                                      ":P30" "002" "0201" "02" "06ｴｲｷﾞｮｳ",
                                      ":P40" "01" "0811110000" "0822220000" "0A" "04FF00",
                                      ":P61" "01" "1",
+                                 }));
+}
+
+// The sections that the sample setting screens edit: key table, both
+// matrix orientations, pattern column and pattern matrix.
+TEST_F(ControlSample, SettingScreenSections) {
+  EXPECT_EQ(Walk("Screens.CMD"), Sjis({
+                                     ":K00" "012",
+                                     ":K01" "101" "0201",
+                                     ":K01" "102" "0202",
+                                     ":K02" "113" "0210",
+                                     ":K01" "201" "0203",
+                                     ":K02" "214" "0211",
+                                     ":P10" "001" "0001" "0230" "0260" "0290" "015",
+                                     ":P10" "001" "0010" "011" "010" "011" "011",
+                                     ":P10" "002" "0001" "0210" "0220" "0230" "0215" "0225" "0235",
+                                     ":P10" "003" "0001" "015" "013" "016" "012" "017" "011",
+                                     ":P15" "0001" "0210" "0220",
+                                     ":P15" "0005" "03120",
+                                     ":P20" "03" "0001" "*" "1----0  " ":P20" "03" "0002" "*" "01-011  ",
+                                     ":P20" "04" "0001" "*" "010101  " ":P20" "04" "0002" "*" "-1-1-1  ",
                                  }));
 }
 

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScrollBar>
 
 #include "link/ui/PathPick.h"
@@ -67,6 +68,7 @@ TLErr_Frm::TLErr_Frm(QWidget* parent) : QWidget(parent) {
   Data_Mem->setGeometry(8, kTextTop, 624, kDumpTextHeight);
   Data_Mem->setReadOnly(true);
   Data_Mem->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Data_Mem->setTabChangesFocus(true);
 
   Err_Lbl = new QLabel(this);
   Err_Lbl->move(8, kTextTop + kErrTextHeight + 6);
@@ -85,7 +87,9 @@ TLErr_Frm::TLErr_Frm(QWidget* parent) : QWidget(parent) {
   connect(Prn_BitBtn, &QPushButton::clicked, this, &TLErr_Frm::Prn_BitBtnClick);
   connect(Del_BitBtn, &QPushButton::clicked, this, &TLErr_Frm::Del_BitBtnClick);
   connect(Ext_BitBtn, &QPushButton::clicked, this, &TLErr_Frm::Ext_BitBtnClick);
-  connect(FileName_OTabLstBox, &QListWidget::currentRowChanged, this, [this] {
+  // A chosen entry, not the current one: the list takes a current row when
+  // Tab brings the focus to it, which must not open a file.
+  connect(FileName_OTabLstBox, &QListWidget::itemSelectionChanged, this, [this] {
     if (!quiet_) FileName_OTabLstBoxClick();
   });
 
@@ -224,7 +228,8 @@ void TLErr_Frm::HideCount() {
 
 void TLErr_Frm::FileName_OTabLstBoxClick() {
   if (busy_) return;
-  const int row = FileName_OTabLstBox->currentRow();
+  const QList<QListWidgetItem*> chosen = FileName_OTabLstBox->selectedItems();
+  const int row = chosen.isEmpty() ? -1 : FileName_OTabLstBox->row(chosen.front());
   if (row < 0 || row >= static_cast<int>(rows_.size()) || row == shown_) return;
   const lerr::Row entry = rows_[static_cast<size_t>(row)];
   SetBusy(true);
@@ -338,40 +343,55 @@ void TLErr_Frm::Prn_BitBtnClick() {
 bool TLErr_Frm::PrintLines() {
   QPrinter* printer = Orvo_Printer();
   if (!printer) return false;
-  // Native output with no printer named: there is no printer to print on.
-  if (printer->outputFormat() == QPrinter::NativeFormat && printer->printerName().isEmpty()) return false;
+  // Native output needs a printer that the print system knows.
+  if (printer->outputFormat() == QPrinter::NativeFormat &&
+      (printer->printerName().isEmpty() || QPrinterInfo::printerInfo(printer->printerName()).isNull()))
+    return false;
   printer->setDocName(QString::fromLatin1(lerr::kJobName));
   const QFont font = LErr_PrintFont();
-  QPainter p;
-  if (!p.begin(printer)) return false;
-  p.setFont(font);
-  p.setPen(Qt::black);
-  const int width = p.device()->width();
-  const int fontH = QFontMetrics(font, p.device()).height();
-  lerr::Pager pager(LErr_PrintLayout(p.device()));
+  const int fontH = QFontMetrics(font, printer).height();
+  lerr::Pager pager(LErr_PrintLayout(printer));
   const std::string_view title = LErrPrintTitle[static_cast<size_t>(mode_)];
-  auto text = [&](int y, const std::string& s) {
-    p.drawText(QRect(0, y, width, fontH), Qt::AlignLeft | Qt::AlignTop, ToQ(s));
+
+  // The listing is laid out line by line first, with Cancel checked before
+  // each line, and only then handed to the printer: the print system cannot
+  // take back a job once begun, so a cancelled listing never becomes one.
+  struct Placed {
+    bool newPage;
+    int page, y;
+    std::string text;
   };
-  text(pager.HeadY(), lerr::PageHead(title, 1));
+  std::vector<Placed> placed;
+  placed.reserve(lines_.size());
   // A copy: a window message let through below may not change the lines
   // being printed.
   const std::vector<std::string> lines = lines_;
   for (const std::string& line : lines) {
     QApplication::processEvents();
-    if (CancelRequested) {
-      printer->abort();
-      p.end();
-      return true;  // the user's abort is no failure
-    }
+    if (CancelRequested) return true;  // the user's abort is no failure
     const bool newPage = pager.NeedsNewPage();
-    if (newPage && !printer->newPage()) {
-      p.end();
-      return false;
-    }
     const int y = pager.Next();
-    if (newPage) text(pager.HeadY(), lerr::PageHead(title, pager.Page()));
-    text(y, lerr::PrintedLine(line));
+    placed.push_back({newPage, pager.Page(), y, lerr::PrintedLine(line)});
+  }
+
+  QPainter p;
+  if (!p.begin(printer)) return false;
+  p.setFont(font);
+  p.setPen(Qt::black);
+  const int width = p.device()->width();
+  auto text = [&](int y, const std::string& s) {
+    p.drawText(QRect(0, y, width, fontH), Qt::AlignLeft | Qt::AlignTop, ToQ(s));
+  };
+  text(pager.HeadY(), lerr::PageHead(title, 1));
+  for (const Placed& l : placed) {
+    if (l.newPage) {
+      if (!printer->newPage()) {
+        p.end();
+        return false;
+      }
+      text(pager.HeadY(), lerr::PageHead(title, l.page));
+    }
+    text(l.y, l.text);
   }
   return p.end();
 }

@@ -9,7 +9,7 @@
 TEST(ListEditEntry, OpenReachesTheInstalledEditorOnly) {
   ListEdit_SetEntry({});
   QWidget list;
-  ListEdit_Open(&list, "/tmp/none.CMD");  // no editor: nothing happens
+  EXPECT_FALSE(ListEdit_Open(&list, "/tmp/none.CMD"));  // no editor: nothing happens
   EXPECT_FALSE(ListEdit_HasEntry());
 
   int calls = 0;
@@ -20,13 +20,14 @@ TEST(ListEditEntry, OpenReachesTheInstalledEditorOnly) {
     seenList = l;
     seenPath = p;
     ListEdit_SetEntry({});  // replaced while running
+    return true;
   });
   EXPECT_TRUE(ListEdit_HasEntry());
-  ListEdit_Open(&list, "/data/A.CMD");
+  EXPECT_TRUE(ListEdit_Open(&list, "/data/A.CMD"));
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(seenList, &list);
   EXPECT_EQ(seenPath, "/data/A.CMD");
-  ListEdit_Open(&list, "/data/A.CMD");
+  EXPECT_FALSE(ListEdit_Open(&list, "/data/A.CMD"));
   EXPECT_EQ(calls, 1);
 }
 

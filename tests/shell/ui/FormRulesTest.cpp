@@ -19,6 +19,7 @@
 #include "shell/ui/FormRules.h"
 #include "shell/ui/GlyphButton.h"
 #include "shell/ui/Input_Unit.h"
+#include "link/ui/EnvNew_Form.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
 
@@ -61,7 +62,7 @@ TEST_F(FormRules, EnterPressesTheFocusedButtonOnEveryForm) {
   main.show();
   QApplication::processEvents();
   // The first enabled button has the focus as the window opens.
-  EXPECT_EQ(QApplication::focusWidget(), main.Conn_BitBtn);
+  EXPECT_EQ(main.focusWidget(), main.Conn_BitBtn);
 
   main.Env_BitBtn->setFocus();
   Enter(main.Env_BitBtn);
@@ -99,14 +100,20 @@ TEST_F(FormRules, EnterInADialogPressesTheFocusedButtonElseTheDefault) {
     Enter(c->Cancel_BitBtn);
   });
   EXPECT_EQ(MsgDlg_Show("7102"), 2);
-  WhenModal([](QDialog*) { Enter(QApplication::focusWidget(), true); });
-  EXPECT_EQ(MsgDlg_Show("7102"), 1);  // OK has the focus at open
+  // OK has the focus at open (the dialog's own focus: the window system
+  // may not have activated it yet).
+  WhenModal([](QDialog* d) {
+    EXPECT_EQ(d->focusWidget(), static_cast<TConf_Dlg*>(d)->Ok_BitBtn);
+    if (d->focusWidget()) Enter(d->focusWidget(), true);
+    else d->done(2);
+  });
+  EXPECT_EQ(MsgDlg_Show("7102"), 1);
 
   // In the input dialog Enter in the edit is OK, the default.
   WhenModal([](QDialog* d) {
     auto* i = static_cast<TInput_Dlg*>(d);
     QTest::keyClicks(i->Input_Edt, "1234");
-    EXPECT_EQ(QApplication::focusWidget(), i->Input_Edt);
+    EXPECT_EQ(i->focusWidget(), i->Input_Edt);
     QTest::keyClick(i->Input_Edt, Qt::Key_Return);
   });
   std::string text;
@@ -179,6 +186,19 @@ TEST_F(FormRules, EveryWindowOfTheStartedProgramShowsItsCaptionAlone) {
     EXPECT_EQ(ShownTitle(w), w->windowTitle()) << w->metaObject()->className();
   }
   EXPECT_GT(windows, 10);
+  // The forms without title-bar buttons ask for a title alone.
+  struct Bar {
+    QWidget* form;
+    bool onTop;
+  } bars[] = {{Conf_Dlg, true}, {Input_Dlg, true}, {Env_Frm, false}};
+  for (const Bar& b : bars) {
+    ASSERT_NE(b.form, nullptr);
+    Qt::WindowFlags f = b.form->windowFlags();
+    EXPECT_TRUE(f.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint)) << b.form->metaObject()->className();
+    EXPECT_FALSE(f & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint))
+        << b.form->metaObject()->className();
+    EXPECT_EQ(f.testFlag(Qt::WindowStaysOnTopHint), b.onTop) << b.form->metaObject()->className();
+  }
   // A message's caption too, read while it shows.
   QString caption;
   WhenModal([&](QDialog* d) {

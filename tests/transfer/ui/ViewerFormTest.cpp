@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "link/ui/EnvNew_Form.h"
 #include "link/ui/PathPick.h"
 #include "orvo/OrvoForms.h"
+#include "phone/Tel_Session.h"
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
 #include "shell/Language_Unit.h"
@@ -22,7 +24,9 @@
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Printer.h"
 #include "tests/link/ui/DialogScript.h"
+#include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
+#include "transfer/LoadErr_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/LErr_Unit.h"
 #include "transfer/ui/SelectionHost.h"
@@ -103,8 +107,18 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   dir.Write("ENVIRON.DAT", "ctl," + data + ",x\r\n");
   dir.Write("data/USER.INF", "dealer\r\n");
   // Dumps as the telephone image writes them, damaged ones among them.
+  // The telephone image's own dump file, appended to over two dumps.
   static constexpr char kDump[] = "LINE 1\r\nA\xA0" "B\r\n\x01\x82\xA0Z\0\r\x7F\nLAST";
-  dir.Write("data/Default.dmp", std::string(kDump, sizeof kDump - 1));
+  const std::string dumpBytes(kDump, sizeof kDump - 1);
+  dir.Write("data/.keep", "");
+  const std::pair<size_t, size_t> dumps[] = {{0, 9}, {9, dumpBytes.size()}};
+  for (auto [from, to] : dumps) {
+    TelDumpFile f;
+    ASSERT_TRUE(f.Open(Tel_DefaultDumpFile(dir.path() + "data")));
+    for (size_t i = from; i < to; ++i) ASSERT_TRUE(f.Write(static_cast<uint8_t>(dumpBytes[i])));
+    ASSERT_TRUE(f.Close());
+  }
+  std::filesystem::remove(data + ".keep");
   dir.Write("data/ab.DMP", "ab\r\n");
   dir.Write("data/.DMP", "short\r\n");
   dir.Write("data/x.DMP/inner", "a folder named like a dump");
@@ -129,6 +143,12 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   EXPECT_EQ(v()->focusWidget(), v()->DataSet_BitBtn);
   EXPECT_EQ(Column(0), (Shown{"", "ab", "Default"}));
   EXPECT_EQ(Column(4), (Shown{"", "ab", "Default"}));
+  // The focus brought to the list by Tab opens nothing.
+  v()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(v()));
+  QTest::keyClick(v()->DataSet_BitBtn, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), v()->FileName_OTabLstBox);
+  EXPECT_EQ(v()->Shown(), -1);
   const auto before = Snapshot(dir.path());
 
   // Buttons with nothing shown do nothing.
@@ -139,6 +159,10 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
     QApplication::processEvents();
     EXPECT_TRUE(s.Shown().empty());
   }
+  // The arrow keys choose.
+  QTest::keyClick(v()->FileName_OTabLstBox, Qt::Key_Down);
+  EXPECT_EQ(v()->Shown(), v()->FileName_OTabLstBox->currentRow());
+  EXPECT_GE(v()->Shown(), 0);
 
   // The dump shown: kept bytes only, 0xA0 replaced, nothing else lost.
   Select(2);
@@ -153,6 +177,17 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   EXPECT_EQ(lines[3], "LAST");  // the bytes after the last line end
   EXPECT_TRUE(v()->Prn_BitBtn->isEnabled());
   EXPECT_TRUE(v()->Del_BitBtn->isEnabled());
+
+  // Tab walks the controls in their order, the text area included.
+  v()->DataSet_BitBtn->setFocus();
+  std::vector<QWidget*> walk;
+  for (int i = 0; i < 6; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    walk.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(walk, (std::vector<QWidget*>{v()->FileName_OTabLstBox, v()->Data_Mem, v()->Prn_BitBtn, v()->Del_BitBtn,
+                                         v()->Ext_BitBtn, v()->DataSet_BitBtn}));
+  EXPECT_EQ(v()->Shown(), 2) << "moving through the list by Tab shows nothing new";
 
   // Delete: Enter on the focused button asks; Cancel keeps the file.
   {
@@ -259,8 +294,9 @@ TEST_F(ViewerForm, ErrorListsFromTheSelectionFormAndBack) {
   dir.Write("ENVIRON.DAT", env + "\r\n");
   // Three records and a last empty line; OTHER.ERR with an odd line count
   // and bytes that are no Shift-JIS.
-  dir.Write("data/CONTROL.ERR", SjisLines({"行番号：1,エラー番号：000001", "a", "行番号：2,エラー番号：000002", "b",
-                                           "行番号：3,エラー番号：000003", "c", ""}));
+  // As the load writes it: three records.
+  dir.Write("data/CONTROL.ERR", loaderr::ErrRecord(1, "1", "a") + loaderr::ErrRecord(2, "2", "b") +
+                                    loaderr::ErrRecord(3, "3", "c"));
   static constexpr char kOther[] = "x\r\n\xFF\xFE\0z\r\ny";
   dir.Write("data/other.err", std::string(kOther, sizeof kOther - 1));
   dir.Write("LoadError.Hlp", "help\r\n");
@@ -371,7 +407,7 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
   EXPECT_TRUE(main->isEnabled());
   EXPECT_FALSE(Conf_Dlg->isVisible());
 
-  // Cancel in the progress box: the job ends early, both windows back.
+  // Cancel in the progress box: no job, both windows back.
   std::filesystem::remove(dir.path() + "dump.pdf");
   bool boxShown = false, mainDisabled = false;
   QTimer::singleShot(0, [&] {
@@ -390,7 +426,7 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
   EXPECT_FALSE(Conf_Dlg->isVisible());
   EXPECT_TRUE(v()->isEnabled());
   EXPECT_TRUE(main->isEnabled());
-  EXPECT_LT(PdfPages(dir.Read("dump.pdf")), PdfPages(pdf));
+  EXPECT_FALSE(dir.Exists("dump.pdf")) << "a cancelled listing never becomes a job";
 
   // A printer that cannot start its job: "9091", the viewer usable.
   printer->setOutputFileName(QString::fromStdString(dir.path() + "no/such/folder/x.pdf"));
@@ -402,6 +438,54 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
   }
   EXPECT_TRUE(v()->isEnabled());
   EXPECT_FALSE(Conf_Dlg->isVisible());
+}
+
+// Once through the real print system: the default printer is a PDF
+// printer; the job's name, its completion and its pages as the layout
+// predicts; a cancelled listing sends no job.
+TEST_F(ViewerForm, PrintsADumpOnTheDefaultPrinter) {
+  if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  std::string dump;
+  for (int i = 1; i <= 250; ++i) dump += "DUMP LINE " + std::to_string(i) + "\r\n";
+  dir.Write("d.DMP", dump);
+  DumpMode = 1;
+  v()->LErr_Init(dir.path());
+  v()->show();
+  Select(0);
+  ASSERT_EQ(v()->Lines().size(), 251u);
+
+  QPrinter* printer = Orvo_Printer();
+  printer->setOutputFileName(QString());
+  printer->setOutputFormat(QPrinter::NativeFormat);
+  printer->setPrinterName(QPrinterInfo::defaultPrinterName());
+  ASSERT_EQ(printer->printerName().toStdString(), cupspdf::DefaultPrinter());
+  const int pages = lerr::PageCount(LErr_PrintLayout(printer), 251);
+  ASSERT_GE(pages, 2);
+
+  const int before = cupspdf::LastJobId();
+  {
+    DialogScript s;
+    v()->Prn_BitBtn->click();
+    EXPECT_TRUE(s.Shown().empty());
+  }
+  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
+  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
+  const std::string pdf = cupspdf::OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(cupspdf::PdfPages(pdf), pages);
+  std::filesystem::remove(pdf);
+
+  // Cancelled at once: no further listing completes.
+  QTimer::singleShot(0, [] { Conf_Dlg->Cancel_BitBtn->click(); });
+  {
+    DialogScript s;
+    v()->Prn_BitBtnClick();
+    EXPECT_TRUE(s.Shown().empty());
+  }
+  EXPECT_TRUE(v()->isEnabled());
+  EXPECT_TRUE(main->isEnabled());
+  EXPECT_EQ(cupspdf::WaitCompleted("O.R.V.O", job, 2000), 0);
+  EXPECT_EQ(cupspdf::CountJobs("O.R.V.O", job), 0) << "a cancelled listing never becomes a job";
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// The print system as the printing tests meet it: a CUPS scheduler whose
+// default printer is a virtual PDF printer (tools/cups-pdf.sh starts it and
+// names its output folder in ORVO_CUPS_PDF_DIR). Tests that print through
+// the real queue skip when it is not there.
+#pragma once
+
+#include <string>
+
+namespace cupspdf {
+
+// The output folder of the PDF printer, or empty when the test command did
+// not start one (or the tests were built without CUPS).
+std::string OutputDir();
+// Name of the default printer; empty when there is none.
+std::string DefaultPrinter();
+// The highest job id the scheduler knows of (0 for none).
+int LastJobId();
+// Waits until a job newer than afterId with this title is completed; its id,
+// or 0 when none completed within timeoutMs.
+int WaitCompleted(const std::string& title, int afterId, int timeoutMs);
+// Jobs newer than afterId with this title, in any state.
+int CountJobs(const std::string& title, int afterId);
+// The PDF the printer wrote for a job (waits up to timeoutMs for it to
+// appear); empty when there is none.
+std::string OutputOf(int jobId, int timeoutMs);
+// Pages of a PDF file by pdfinfo; -1 when it cannot tell.
+int PdfPages(const std::string& path);
+
+}  // namespace cupspdf
