@@ -1,5 +1,6 @@
-# cmake -DSRC=dir -DDST=dir [-DEXCLUDE=a|b] -P CopyMissing.cmake
-# Copies every file of SRC into DST unless DST already has it.
+# cmake -DSRC=dir -DDST=dir [-DEXCLUDE=a|b] [-DONLY=a|b] -P CopyMissing.cmake
+# Copies every file of SRC into DST unless DST already has it; with ONLY,
+# just the top-level files named a, b (or a.Hlp, b.Hlp).
 if(NOT IS_DIRECTORY "${SRC}")
   file(MAKE_DIRECTORY "${DST}")
   return()
@@ -10,6 +11,9 @@ foreach(f ${files})
     continue()
   endif()
   if(EXCLUDE AND f MATCHES "^(${EXCLUDE})/")
+    continue()
+  endif()
+  if(ONLY AND NOT f MATCHES "^(${ONLY})([.]Hlp)?$")
     continue()
   endif()
   if(NOT EXISTS "${DST}/${f}")

@@ -5,6 +5,8 @@
 function(orvo_core name)
   cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  # A program's main.cpp sits beside its units but belongs to the executable.
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
   if(srcs)
     add_library(${name}_core STATIC ${srcs})
   else()

@@ -104,7 +104,8 @@ int ComSect_Find(ComSectTable& t, std::string_view name) {
 void ComSect_Store(ComSectTable& t, std::string_view name, std::string_view text,
                    const std::vector<std::string>& menus) {
   if (name == "ALL") {
-    ComFile_Split(ComText_Lines(text), menus, t);
+    // An empty text is a file without lines, not one empty line.
+    ComFile_Split(text.empty() ? std::vector<std::string>() : ComText_Lines(text), menus, t);
     return;
   }
   ComSection& r = t.rec[ComSect_Find(t, name)];

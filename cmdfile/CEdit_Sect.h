@@ -54,7 +54,7 @@ int ComSect_Find(ComSectTable& t, std::string_view name);
 // Puts a section's text back. A menu: the text becomes the body of its
 // first record (CR LF added when missing), and a record without header gets
 // "/name/" + CR LF; an empty text leaves an empty body. "ALL": the text is
-// the whole file, split again.
+// the whole file (an empty one has no lines), split again.
 void ComSect_Store(ComSectTable& t, std::string_view name, std::string_view text,
                    const std::vector<std::string>& menus);
 // The file's lines: every record's header and body in order.

@@ -1,10 +1,16 @@
 #include "orvo/OrvoForms.h"
 
+#include "cmdfile/ui/CEdit_Unit.h"
+#include "cmdfile/ui/ComS_Unit.h"
+#include "cmdfile/ui/Edit_Menu.h"
+#include "cmdfile/ui/G_P1_Unit.h"
+#include "cmdfile/ui/PageOpen_Table.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "phone/ui/KTel_Unit.h"
 #include "phone/ui/Kana_Form.h"
 #include "phone/ui/Tel_Unit.h"
+#include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
@@ -85,9 +91,17 @@ void OrvoForms_CreateSecond() {
     f->show();
   };
 
+  // Command files: the list from the main window's Edit button, the text
+  // editor it opens. Kept for the run; a second wiring reuses them.
+  if (!ComS_Frm) new TComS_Frm();
+  if (!CEdit_Frm) new TCEdit_Frm();
+
   auto& hooks = TMain_Frm::Hooks();
   hooks.connect = [](TMain_Frm* m) {
     m->OpenSubform(Conn_Frm, [] { return Conn_Frm->ReadSettings(); });
+  };
+  hooks.commandFiles = [](TMain_Frm* m) {
+    m->OpenSubform(ComS_Frm, [] { return ComS_Frm->ComList_Init(); });
   };
   hooks.environment = [](TMain_Frm* m) {
     Env_Frm->Env_Init();
@@ -128,5 +142,41 @@ void OrvoForms_CreateSecond() {
     LErr_Frm->show();
     LErr_Frm->raise();
     LErr_Frm->activateWindow();
+  };
+
+  // Setting screens: created once. The load form and the error viewer bring
+  // back the page they were opened from; the viewer stands where every
+  // subform stands.
+  if (!G_P1) new TG_P1();
+  Load_ReturnToPage = [] {
+    if (CurrentPage) CurrentPage->show();
+  };
+  LErr_Host().showCurrentPage = Load_ReturnToPage;
+  GPage_Host().userName = [] {
+    return ComS_Frm ? FromQ(ComS_Frm->User_Lbl->text()).value_or(std::string()) : std::string();
+  };
+  GPage_Host().openErrorList = [](const std::string& folder) {
+    if (!LErr_Frm) return;
+    LErr_Frm->LErr_Init(folder);
+    if (Main_Frm) LErr_Frm->move(Main_Frm->x(), Main_Frm->y() + 20);
+    LErr_Frm->show();
+    LErr_Frm->raise();
+    LErr_Frm->activateWindow();
+  };
+
+  // Menu tree: the command-file list's list-edit and New's "Yes" open it;
+  // it opens the screen of a line's page type and comes back when the
+  // screen closes.
+  Edit_Menu_Install();
+  PageOpen_Set(1, {G_P1_Init, [] { return PageWidgets{G_P1, G_P1 ? G_P1->Load_BitBtn : nullptr,
+                                                      G_P1 ? G_P1->Err_BitBtn : nullptr}; }});
+  GPage_Host().showMenu = [] {
+    if (Edit_Menu) Edit_Menu->show();
+  };
+  GPage_Host().menuPath = [] { return MenuPath; };
+  GPage_Host().helpName = [] {
+    const auto& help = MenuTable[7];
+    return MenuIndex > 0 && static_cast<size_t>(MenuIndex) < help.size() ? help[static_cast<size_t>(MenuIndex)]
+                                                                         : std::string();
   };
 }

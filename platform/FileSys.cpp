@@ -196,6 +196,12 @@ bool ReadFile(const std::string& path, std::string& out) {
 }
 
 int ReplaceFile(const std::string& path, std::string_view content) {
+  ReplaceStep step;
+  return ReplaceFile(path, content, step);
+}
+
+int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& failedStep) {
+  failedStep = ReplaceStep::Create;
   std::string dir, name;
   SplitPath(path, dir, name);
   static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
@@ -215,9 +221,11 @@ int ReplaceFile(const std::string& path, std::string_view content) {
   int err = 0;
   struct stat st;
   if (::stat(path.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+  if (!err) failedStep = ReplaceStep::Write;
   if (!err && !WriteAll(fd, content)) err = errno;
   if (!err && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && !err) err = errno;
+  if (!err) failedStep = ReplaceStep::Rename;
   if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
   if (err) {
     ::unlink(tmp.c_str());

@@ -60,6 +60,11 @@ bool ReadFile(const std::string& path, std::string& out);
 // was and the errno value is returned; 0 on success.
 int ReplaceFile(const std::string& path, std::string_view content);
 
+// Where a replace failed: making the temporary file, writing and flushing
+// it, or renaming it over the old file.
+enum class ReplaceStep { Create, Write, Rename };
+int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& failedStep);
+
 // Free bytes for an unprivileged user in the folder; false when unknown.
 bool FreeSpace(const std::string& dir, uint64_t& bytes);
 

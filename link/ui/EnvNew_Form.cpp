@@ -17,12 +17,6 @@
 EnvSettings Env;
 TEnv_Frm* Env_Frm = nullptr;
 
-QValidator::State ModemCmdValidator::validate(QString& input, int&) const {
-  for (QChar c : input)
-    if (c.unicode() < 0x20 || c.unicode() >= 0x7F || c == QLatin1Char('|')) return Invalid;
-  return Acceptable;
-}
-
 QValidator::State Cp932LimitValidator::validate(QString& input, int&) const {
   auto s = FromQ(input);
   if (!s || static_cast<int>(s->size()) > max_) return Invalid;

@@ -15,14 +15,7 @@
 
 #include "link/EnvNew_Unit.h"
 #include "shell/ui/HelpBitBtn_Unit.h"
-
-// The five modem command edits: printable ASCII only, and no "|", which the
-// files keep for the commands' commas.
-class ModemCmdValidator : public QValidator {
- public:
-  using QValidator::QValidator;
-  State validate(QString& input, int& pos) const override;
-};
+#include "shell/ui/Input_Unit.h"
 
 // Text with a CP932 form of at most maxBytes bytes.
 class Cp932LimitValidator : public QValidator {

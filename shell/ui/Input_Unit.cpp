@@ -19,6 +19,12 @@ QValidator::State ForbiddenCharValidator::validate(QString& input, int&) const {
   return Acceptable;
 }
 
+QValidator::State ModemCmdValidator::validate(QString& input, int&) const {
+  for (QChar c : input)
+    if (c.unicode() < 0x20 || c.unicode() >= 0x7F || c == QLatin1Char('|')) return Invalid;
+  return Acceptable;
+}
+
 TInput_Dlg::TInput_Dlg(QWidget* parent) : TNumberedDlg(parent) {
   setObjectName("Input_Dlg");
   Msg_Lbl = new QLabel(this);

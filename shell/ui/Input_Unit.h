@@ -25,6 +25,14 @@ class ForbiddenCharValidator : public QValidator {
   int maxBytes_ = 0;
 };
 
+// The modem command edits of ORVO and ORVO_ADMIN: printable ASCII only,
+// and no "|", which the files keep for the commands' commas.
+class ModemCmdValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override;
+};
+
 class TInput_Dlg : public TNumberedDlg {
   Q_OBJECT
  public:

@@ -72,6 +72,7 @@ TEST(ComSectStore, AllTextStoreAndJoin) {
       {L({"/M10/", "a"}), "\r\n/M10/\r\na", "M10", "b\r\n", L({"/M10/", "b"})},
       // "ALL" holds the whole file: headers typed there become sections.
       {L({"x"}), "x", "ALL", "/M30/\r\n1\r\n/M99/\r\n\r\n", L({"/M30/", "1", "/M99/", "", ""})},
+      {L({"x"}), "x", "ALL", "", {}},
   };
   for (const Row& r : rows) {
     ComSectTable t;
