@@ -9,7 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "cmdfile/ScreenTbl_Unit.h"
+#include "cmdfile/ui/ComS_Unit.h"
 #include "cmdfile/ui/G_P1_Unit.h"
+#include "link/ui/Conn_Unit.h"
+#include "link/ui/EnvNew_Form.h"
+#include "phone/ui/Tel_Unit.h"
 #include "link/ui/UserTimerTicks.h"
 #include "orvo/OrvoForms.h"
 #include "platform/FileSys.h"
@@ -71,6 +75,9 @@ class PageLoad : public udptest::LinkToFake {
     Ctl_Def_Free();
     LErr_Host() = {};
     delete LErr_Frm;
+    delete Tel_Frm;
+    delete Env_Frm;
+    delete Conn_Frm;
     delete main;
     QApplication::processEvents();
     ProgramDir.clear();
@@ -103,6 +110,8 @@ class PageLoad : public udptest::LinkToFake {
 
 TEST_F(PageLoad, TheSectionGoesToTheExchangeAndThePageComesBack) {
   script.RefuseCode(":A00010507", "E00002");
+  ASSERT_NE(ComS_Frm, nullptr);
+  ComS_Frm->User_Lbl->setText(QString::fromUtf8("見本販売店"));
   ASSERT_TRUE(G_P1_Init(cmd, "S1", 1));
   CurrentPage = G_P1;
   G_P1->show();
@@ -113,7 +122,7 @@ TEST_F(PageLoad, TheSectionGoesToTheExchangeAndThePageComesBack) {
 
   EXPECT_EQ(seen, (std::vector<std::string>{"M7501", "M5501"}));
   EXPECT_EQ(script.Pieces(), (std::vector<std::string>{"1:A00010507"}));
-  EXPECT_EQ(Load_Frm->User_Lbl->text().toStdString(), "");
+  EXPECT_EQ(Load_Frm->User_Lbl->text(), QString::fromUtf8("見本販売店"));
   EXPECT_EQ(Load_Frm->Data_Lbl->text(), QString::fromUtf8("コマンドファイル[C]"));
   // The load form deleted the file it was handed; the command file is as it was.
   EXPECT_TRUE(Temps().empty());
