@@ -46,11 +46,10 @@ int FirstBadNumber(const std::vector<std::string>& numbers) {
   for (size_t r = 0; r < numbers.size(); ++r) {
     std::string_view n(numbers[r]);
     n = n.substr(0, cp932::CutLength(n, kNumberMaxLen));
+    // Bytes stand for characters here: a double-byte character among the
+    // first 20 fails on its lead byte before the count could differ.
     for (char c : n)
       if (!IsNumberChar(c)) return static_cast<int>(r);
-    // A double-byte character counts once but holds two bytes: the first 20
-    // characters reach further than 20 bytes only when one is present, and
-    // that one has already failed above.
   }
   return -1;
 }
@@ -115,15 +114,15 @@ std::vector<std::string> Wrap_EntryLines(const std::vector<std::string>& runs) {
       size_t end = run.find('>', p);
       if (end == std::string::npos) end = run.find(';', p);
       if (end == std::string::npos) break;
-      std::string_view piece(run.data() + p, end + 1 - p);
+      std::string_view field(run.data() + p, end + 1 - p);
       // A line holds at least one value, however long.
-      if (out.size() + piece.size() > kLineMax && out.size() > prefix) {
+      if (out.size() + field.size() > kLineMax && out.size() > prefix) {
         out.back() = ';';
         lines.push_back(out);
         out = Index4(idx);
         prefix = out.size();
       }
-      out += piece;
+      out += field;
       ++idx;
       p = end + 1;
     }
@@ -163,11 +162,31 @@ std::string RewriteText(std::string_view oldText, const std::vector<std::string>
 
   std::string out;
   out.reserve(oldText.size() + 16 * list.size() + 64);
+  // Lines kept as they stand that already end in CR LF are copied as runs
+  // of the old text, not one by one.
+  size_t runFrom = 0, runTo = 0;
+  auto flush = [&] {
+    out.append(oldText.substr(runFrom, runTo - runFrom));
+    runFrom = runTo = 0;
+  };
+  std::string_view raw;
+  size_t lineStart = 0, lineNext = 0;
+  bool crlf = false;
   auto write = [&](std::string_view l) {
+    if (crlf && l.data() == raw.data() && l.size() == raw.size()) {
+      if (runFrom != runTo && runTo != lineStart) flush();
+      if (runFrom == runTo) runFrom = lineStart;
+      runTo = lineNext;
+      return;
+    }
+    flush();
     out.append(l);
     out += "\r\n";
   };
-  auto writeList = [&](bool withHeader) { out += ListText(list, withHeader ? 0 : 1); };
+  auto writeList = [&](bool withHeader) {
+    flush();
+    out += ListText(list, withHeader ? 0 : 1);
+  };
 
   enum { Before, InSection, Skipping, Copying } state = Before;
   int current = 0;  // 10 inside /M10/, 13 inside /M13/, else 0
@@ -175,9 +194,15 @@ std::string RewriteText(std::string_view oldText, const std::vector<std::string>
   while (start < oldText.size()) {
     size_t lf = oldText.find('\n', start);
     size_t end = lf == std::string_view::npos ? oldText.size() : lf;
-    std::string_view raw = oldText.substr(start, end - start);
-    if (lf != std::string_view::npos && !raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    start = lf == std::string_view::npos ? oldText.size() : lf + 1;
+    raw = oldText.substr(start, end - start);
+    crlf = false;
+    if (lf != std::string_view::npos && !raw.empty() && raw.back() == '\r') {
+      raw.remove_suffix(1);
+      crlf = true;
+    }
+    lineStart = start;
+    lineNext = lf == std::string_view::npos ? oldText.size() : lf + 1;
+    start = lineNext;
 
     // Only a line that may be a section or block line needs its cut form.
     std::string t = MayBeMarkerLine(raw) ? CmdLine_Cut(raw) : std::string();
@@ -238,6 +263,7 @@ std::string RewriteText(std::string_view oldText, const std::vector<std::string>
   }
   if (state == Before) writeList(true);
   if (state == InSection) writeList(false);
+  flush();
   return out;
 }
 

@@ -3,7 +3,14 @@
 #include "cmdfile/ui/CEdit_Unit.h"
 #include "cmdfile/ui/ComS_Unit.h"
 #include "cmdfile/ui/Edit_Menu.h"
+#include "cmdfile/ui/G_P0_Unit.h"
 #include "cmdfile/ui/G_P1_Unit.h"
+#include "cmdfile/ui/G_P2_Unit.h"
+#include "cmdfile/ui/G_P3_Unit.h"
+#include "cmdfile/ui/G_P4_Unit.h"
+#include "cmdfile/ui/G_P5_Unit.h"
+#include "cmdfile/ui/G_P6_Unit.h"
+#include "cmdfile/ui/G_P7_Unit.h"
 #include "cmdfile/ui/PageOpen_Table.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
@@ -148,6 +155,10 @@ void OrvoForms_CreateSecond() {
   // back the page they were opened from; the viewer stands where every
   // subform stands.
   if (!G_P1) new TG_P1();
+  if (!FormG_P0) new TFormG_P0();
+  if (!FormG_P2) new TFormG_P2();
+  if (!FormG_P3) new TFormG_P3();
+  if (!FormG_P4) new TFormG_P4();
   Load_ReturnToPage = [] {
     if (CurrentPage) CurrentPage->show();
   };
@@ -170,6 +181,23 @@ void OrvoForms_CreateSecond() {
   Edit_Menu_Install();
   PageOpen_Set(1, {G_P1_Init, [] { return PageWidgets{G_P1, G_P1 ? G_P1->Load_BitBtn : nullptr,
                                                       G_P1 ? G_P1->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(0, {G_P0_Init, [] { return PageWidgets{FormG_P0, FormG_P0 ? FormG_P0->Load_BitBtn : nullptr,
+                                                      FormG_P0 ? FormG_P0->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(2, {G_P2_Init, [] { return PageWidgets{FormG_P2, FormG_P2 ? FormG_P2->Load_BitBtn : nullptr,
+                                                      FormG_P2 ? FormG_P2->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(3, {G_P3_Init, [] { return PageWidgets{FormG_P3, FormG_P3 ? FormG_P3->Load_BitBtn : nullptr,
+                                                      FormG_P3 ? FormG_P3->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(4, {G_P4_Init, [] { return PageWidgets{FormG_P4, FormG_P4 ? FormG_P4->Load_BitBtn : nullptr,
+                                                      FormG_P4 ? FormG_P4->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(5, {[](const std::string& c, const std::string& k, int) { return G_P5_Init(c, k); },
+                   [] { return PageWidgets{FormG_P5, FormG_P5 ? FormG_P5->Load_BitBtn : nullptr,
+                                                      FormG_P5 ? FormG_P5->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(6, {[](const std::string& c, const std::string& k, int) { return G_P6_Init(c, k); },
+                   [] { return PageWidgets{FormG_P6, FormG_P6 ? FormG_P6->Load_BitBtn : nullptr,
+                                                      FormG_P6 ? FormG_P6->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(7, {[](const std::string& c, const std::string& k, int) { return G_P7_Init(c, k); },
+                   [] { return PageWidgets{FormG_P7, FormG_P7 ? FormG_P7->Load_BitBtn : nullptr,
+                                                      FormG_P7 ? FormG_P7->Err_BitBtn : nullptr}; }});
   GPage_Host().showMenu = [] {
     if (Edit_Menu) Edit_Menu->show();
   };
