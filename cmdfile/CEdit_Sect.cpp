@@ -129,21 +129,9 @@ std::vector<std::string> ComFile_Lines(const ComSectTable& t) {
 }
 
 const char* ComCheck_Message(int code) {
-  switch (code) {
-    case 1: return "9501";
-    case 2: return "9502";
-    case 3: return "9503";
-    case 4: return "9504";
-    case 5: return "9509";
-    case 6: return "9506";
-    case 7: return "9505";
-    case 8: return "9510";
-    case 9: return "9508";
-    case 10: return "9507";
-    case 11: return "9511";
-    case 50: return "9513";
-    default: return "9512";
-  }
+  if (code == 50) return "9513";
+  const char* m = Ctl_LineErrorMessage(code);
+  return m ? m : "9512";
 }
 
 int ComLine_Check(Ctl_Checker& chk, const std::vector<std::optional<std::string>>& lines, int lineNo,

@@ -7,7 +7,7 @@
 
 #include "cmdfile/CmdLine.h"
 #include "cmdfile/ScreenTbl_Unit.h"
-#include "cmdfile/TextLines.h"
+#include "shell/TextLines.h"
 #include "link/SettingsText.h"
 #include "platform/FileSys.h"
 

@@ -7,6 +7,7 @@
 #include "platform/FileSys.h"
 #include "shell/CommonStr_Unit.h"
 #include "shell/Global_Unit.h"
+#include "shell/TextLines.h"
 #include "transfer/Control_Unit.h"
 #include "transfer/FSel_Data.h"
 
@@ -176,17 +177,4 @@ std::vector<std::vector<ComPrintLine>> ComPrint_Layout(const std::vector<std::st
   return pages;
 }
 
-std::vector<std::string> ComFile_SplitText(std::string_view content) {
-  std::vector<std::string> out;
-  size_t pos = 0;
-  while (pos < content.size()) {
-    size_t nl = content.find('\n', pos);
-    size_t end = nl == std::string_view::npos ? content.size() : nl;
-    size_t len = end - pos;
-    if (len > 0 && content[end - 1] == '\r') --len;
-    out.emplace_back(content.substr(pos, len));
-    if (nl == std::string_view::npos) break;
-    pos = nl + 1;
-  }
-  return out;
-}
+std::vector<std::string> ComFile_SplitText(std::string_view content) { return TextLines_Split(content); }

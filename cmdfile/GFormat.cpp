@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cmdfile/CmdSect_Unit.h"
+#include "cmdfile/ScreenDef.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ struct Layout {
       const FormatField& fd = f.fields[k];
       if (!IndexName(fd.name, pageType) || Prefix(fd.name, pageType) != prefix) continue;
       long long n = NameNumber(fd.name, pageType);
-      if (n >= 0 && idx >= n && idx < n + fd.slots) return first[k] + static_cast<int>(idx - n);
+      if (n >= 0 && idx >= n && idx < n + fd.slotCount) return first[k] + static_cast<int>(idx - n);
     }
     return -1;
   }
@@ -136,7 +137,7 @@ class RowBuilder {
         group = fd.name;
         ended = false;
       }
-      for (int j = 0; j < fd.slots; ++j) {
+      for (int j = 0; j < fd.slotCount; ++j) {
         int m = GFormat_CheckValue(f_, type_, k, Slot(slots, s0 + j), check);
         if (m != 0) {
           fail.slot = s0 + j;
@@ -144,7 +145,7 @@ class RowBuilder {
           return false;
         }
       }
-      if (fd.slots == 1) {
+      if (fd.slotCount == 1) {
         const std::string& v = Slot(slots, s0);
         if (v != "/") line += fd.name + "=" + v + ";";
         continue;
@@ -152,12 +153,12 @@ class RowBuilder {
       // A field of several slots always writes its own numbered runs and
       // ends its line: its entries must stay readable by their index.
       const int e = static_cast<int>(NameNumber(fd.name, type_));
-      std::vector<std::string> cells(static_cast<size_t>(e + fd.slots), "/");
-      for (int j = 0; j < fd.slots; ++j) cells[static_cast<size_t>(e + j)] = Slot(slots, s0 + j);
+      std::vector<std::string> cells(static_cast<size_t>(e + fd.slotCount), "/");
+      for (int j = 0; j < fd.slotCount; ++j) cells[static_cast<size_t>(e + j)] = Slot(slots, s0 + j);
       const int width = type_ == kGroupPage ? static_cast<int>(fd.name.size())
                                             : static_cast<int>(std::to_string(e).size());
       std::vector<std::string> built;
-      DataLine_Build(built, width, cells, 1, e + fd.slots - 1);
+      DataLine_Build(built, width, cells, 1, e + fd.slotCount - 1);
       const std::string prefix(Prefix(fd.name, type_));
       for (const std::string& b : built) {
         line += prefix + b;
@@ -189,7 +190,7 @@ class RowBuilder {
 
 int RecordFormat::SlotCount() const {
   int n = 0;
-  for (const FormatField& fd : fields) n += fd.slots;
+  for (const FormatField& fd : fields) n += fd.slotCount;
   return n;
 }
 
@@ -198,7 +199,7 @@ std::vector<int> RecordFormat::FirstSlots() const {
   int n = 0;
   for (const FormatField& fd : fields) {
     out.push_back(n);
-    n += fd.slots;
+    n += fd.slotCount;
   }
   return out;
 }
@@ -220,17 +221,17 @@ int GFormat_Read(const std::vector<std::string>& list, std::string_view subHeade
     FormatField fd;
     fd.name = std::string(l.substr(0, eq));
     std::string_view texts = l.substr(eq + 1, semi - eq - 1);
-    fd.slots = 1 + static_cast<int>(std::count(texts.begin(), texts.end(), '>'));
+    fd.slotCount = 1 + static_cast<int>(std::count(texts.begin(), texts.end(), '>'));
     fd.spec = std::string(l.substr(semi + 1));
     out.fields.push_back(std::move(fd));
   }
   if (out.fields.empty()) return 9314;
   for (size_t k = 0; k < out.fields.size(); ++k) {
     const FormatField& fd = out.fields[k];
-    if (fd.slots == 1) continue;
+    if (fd.slotCount == 1) continue;
     const long long n = NameNumber(fd.name, pageType);
     if (pageType == kFieldPage || k == 0 || !IndexName(fd.name, pageType) || n < 0 ||
-        n + fd.slots - 1 > kFormatMaxIndex)
+        n + fd.slotCount - 1 > kFormatMaxIndex)
       return 9314;
   }
   return 0;
@@ -241,7 +242,7 @@ int GFormat_CheckPlaces(const RecordFormat& f, int count) { return f.SlotCount()
 std::vector<std::string> GFormat_Headings(const std::vector<std::vector<std::string>>& defLines) {
   std::vector<std::string> out;
   for (const std::vector<std::string>& l : defLines)
-    if (l.size() >= 4 && (!l[2].empty() || !l[3].empty())) out.push_back(l[3]);
+    if (Screen_DefKeep(l, 4)) out.push_back(l[3]);
   return out;
 }
 

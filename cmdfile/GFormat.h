@@ -25,7 +25,7 @@ constexpr int kFormatMaxIndex = 9999;
 
 struct FormatField {
   std::string name;
-  int slots = 1;
+  int slotCount = 1;
   std::string spec;  // the check specification, as the value check takes it
   bool operator==(const FormatField&) const = default;
 };

@@ -1,7 +1,7 @@
 #include "cmdfile/MenuTree_Unit.h"
 
 #include "cmdfile/ScreenTbl_Unit.h"
-#include "cmdfile/TextLines.h"
+#include "shell/TextLines.h"
 #include "platform/FileSys.h"
 
 MenuTableType MenuTable;

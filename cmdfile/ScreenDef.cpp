@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cmdfile/ScreenTbl_Unit.h"
-#include "cmdfile/TextLines.h"
+#include "shell/TextLines.h"
 #include "platform/FileSys.h"
 
 ScreenDefLine Screen_DefSplit(std::string_view line) {

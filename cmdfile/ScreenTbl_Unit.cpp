@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "cmdfile/TextLines.h"
+#include "shell/TextLines.h"
 #include "link/SettingsText.h"
 #include "platform/FileSys.h"
 

@@ -1,9 +1,4 @@
-// Lines of a text file as the programs read them: CR LF or LF ends a line,
-// the CR is dropped, and a last line without a line end still counts.
+// The line splitter moved to the shell library, which every program links.
 #pragma once
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-std::vector<std::string> TextLines_Split(std::string_view content);
+#include "shell/TextLines.h"

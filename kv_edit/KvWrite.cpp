@@ -163,11 +163,31 @@ std::string RewriteText(std::string_view oldText, const std::vector<std::string>
 
   std::string out;
   out.reserve(oldText.size() + 16 * list.size() + 64);
+  // Lines kept as they stand that already end in CR LF are copied as runs
+  // of the old text, not one by one.
+  size_t runFrom = 0, runTo = 0;
+  auto flush = [&] {
+    out.append(oldText.substr(runFrom, runTo - runFrom));
+    runFrom = runTo = 0;
+  };
+  std::string_view raw;
+  size_t lineStart = 0, lineNext = 0;
+  bool crlf = false;
   auto write = [&](std::string_view l) {
+    if (crlf && l.data() == raw.data() && l.size() == raw.size()) {
+      if (runFrom != runTo && runTo != lineStart) flush();
+      if (runFrom == runTo) runFrom = lineStart;
+      runTo = lineNext;
+      return;
+    }
+    flush();
     out.append(l);
     out += "\r\n";
   };
-  auto writeList = [&](bool withHeader) { out += ListText(list, withHeader ? 0 : 1); };
+  auto writeList = [&](bool withHeader) {
+    flush();
+    out += ListText(list, withHeader ? 0 : 1);
+  };
 
   enum { Before, InSection, Skipping, Copying } state = Before;
   int current = 0;  // 10 inside /M10/, 13 inside /M13/, else 0
@@ -175,9 +195,15 @@ std::string RewriteText(std::string_view oldText, const std::vector<std::string>
   while (start < oldText.size()) {
     size_t lf = oldText.find('\n', start);
     size_t end = lf == std::string_view::npos ? oldText.size() : lf;
-    std::string_view raw = oldText.substr(start, end - start);
-    if (lf != std::string_view::npos && !raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    start = lf == std::string_view::npos ? oldText.size() : lf + 1;
+    raw = oldText.substr(start, end - start);
+    crlf = false;
+    if (lf != std::string_view::npos && !raw.empty() && raw.back() == '\r') {
+      raw.remove_suffix(1);
+      crlf = true;
+    }
+    lineStart = start;
+    lineNext = lf == std::string_view::npos ? oldText.size() : lf + 1;
+    start = lineNext;
 
     // Only a line that may be a section or block line needs its cut form.
     std::string t = MayBeMarkerLine(raw) ? CmdLine_Cut(raw) : std::string();
@@ -238,6 +264,7 @@ std::string RewriteText(std::string_view oldText, const std::vector<std::string>
   }
   if (state == Before) writeList(true);
   if (state == InSection) writeList(false);
+  flush();
   return out;
 }
 

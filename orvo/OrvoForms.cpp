@@ -8,6 +8,9 @@
 #include "cmdfile/ui/G_P2_Unit.h"
 #include "cmdfile/ui/G_P3_Unit.h"
 #include "cmdfile/ui/G_P4_Unit.h"
+#include "cmdfile/ui/G_P5_Unit.h"
+#include "cmdfile/ui/G_P6_Unit.h"
+#include "cmdfile/ui/G_P7_Unit.h"
 #include "cmdfile/ui/PageOpen_Table.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
@@ -186,6 +189,15 @@ void OrvoForms_CreateSecond() {
                                                       FormG_P3 ? FormG_P3->Err_BitBtn : nullptr}; }});
   PageOpen_Set(4, {G_P4_Init, [] { return PageWidgets{FormG_P4, FormG_P4 ? FormG_P4->Load_BitBtn : nullptr,
                                                       FormG_P4 ? FormG_P4->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(5, {[](const std::string& c, const std::string& k, int) { return G_P5_Init(c, k); },
+                   [] { return PageWidgets{FormG_P5, FormG_P5 ? FormG_P5->Load_BitBtn : nullptr,
+                                                      FormG_P5 ? FormG_P5->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(6, {[](const std::string& c, const std::string& k, int) { return G_P6_Init(c, k); },
+                   [] { return PageWidgets{FormG_P6, FormG_P6 ? FormG_P6->Load_BitBtn : nullptr,
+                                                      FormG_P6 ? FormG_P6->Err_BitBtn : nullptr}; }});
+  PageOpen_Set(7, {[](const std::string& c, const std::string& k, int) { return G_P7_Init(c, k); },
+                   [] { return PageWidgets{FormG_P7, FormG_P7 ? FormG_P7->Load_BitBtn : nullptr,
+                                                      FormG_P7 ? FormG_P7->Err_BitBtn : nullptr}; }});
   GPage_Host().showMenu = [] {
     if (Edit_Menu) Edit_Menu->show();
   };

@@ -1,21 +1,9 @@
 #include "shell/HelpText.h"
 
 #include "platform/Cp932.h"
+#include "shell/TextLines.h"
 
-std::vector<std::string> HelpText_Lines(std::string_view content) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < content.size()) {
-    size_t nl = content.find('\n', start);
-    size_t end = nl == std::string_view::npos ? content.size() : nl;
-    std::string_view line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    if (nl == std::string_view::npos) break;
-    start = nl + 1;
-  }
-  return lines;
-}
+std::vector<std::string> HelpText_Lines(std::string_view content) { return TextLines_Split(content); }
 
 namespace {
 

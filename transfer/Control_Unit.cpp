@@ -813,3 +813,9 @@ int Ctl_Line_Check(Ctl_Checker& chk, std::string_view line, int checkOnly) {
 }
 
 int Ctl_Line_Check(std::string_view line, int checkOnly) { return Ctl_Line_Check(g_default, line, checkOnly); }
+
+const char* Ctl_LineErrorMessage(int code) {
+  static const char* const kMessages[] = {"9501", "9502", "9503", "9504", "9509", "9506",
+                                          "9505", "9510", "9508", "9507", "9511"};
+  return code >= 1 && code <= 11 ? kMessages[code - 1] : nullptr;
+}

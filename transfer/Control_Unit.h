@@ -202,6 +202,10 @@ enum : int {
   Ctl_Unexpected = 200,
 };
 
+// The message number that tells the user why a line failed (codes 1-11);
+// null for any other code, which each caller names in its own way.
+const char* Ctl_LineErrorMessage(int code);
+
 // ---- Helpers of the checker ----
 
 // Character classes of one byte. The table is fixed (no locale): control

@@ -101,18 +101,8 @@ std::string Load_ResultMessage(int phase, int result, bool lineLost, bool cancel
   if (cancelled) return "5501";
   if (phase == 0) return "9021";
   if (phase == 1) {
+    if (const char* m = Ctl_LineErrorMessage(result)) return m;
     switch (result) {
-      case 1: return "9501";
-      case 2: return "9502";
-      case 3: return "9503";
-      case 4: return "9504";
-      case 5: return "9509";
-      case 6: return "9506";
-      case 7: return "9505";
-      case 8: return "9510";
-      case 9: return "9508";
-      case 10: return "9507";
-      case 11: return "9511";
       case 100: return "5502";
       case 200: return "5504";
       default: return "9512";

@@ -1,4 +1,4 @@
-#include "cmdfile/TextLines.h"
+#include "shell/TextLines.h"
 
 std::vector<std::string> TextLines_Split(std::string_view content) {
   std::vector<std::string> lines;
