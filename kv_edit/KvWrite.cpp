@@ -46,11 +46,10 @@ int FirstBadNumber(const std::vector<std::string>& numbers) {
   for (size_t r = 0; r < numbers.size(); ++r) {
     std::string_view n(numbers[r]);
     n = n.substr(0, cp932::CutLength(n, kNumberMaxLen));
+    // Bytes stand for characters here: a double-byte character among the
+    // first 20 fails on its lead byte before the count could differ.
     for (char c : n)
       if (!IsNumberChar(c)) return static_cast<int>(r);
-    // A double-byte character counts once but holds two bytes: the first 20
-    // characters reach further than 20 bytes only when one is present, and
-    // that one has already failed above.
   }
   return -1;
 }
@@ -115,15 +114,15 @@ std::vector<std::string> Wrap_EntryLines(const std::vector<std::string>& runs) {
       size_t end = run.find('>', p);
       if (end == std::string::npos) end = run.find(';', p);
       if (end == std::string::npos) break;
-      std::string_view piece(run.data() + p, end + 1 - p);
+      std::string_view field(run.data() + p, end + 1 - p);
       // A line holds at least one value, however long.
-      if (out.size() + piece.size() > kLineMax && out.size() > prefix) {
+      if (out.size() + field.size() > kLineMax && out.size() > prefix) {
         out.back() = ';';
         lines.push_back(out);
         out = Index4(idx);
         prefix = out.size();
       }
-      out += piece;
+      out += field;
       ++idx;
       p = end + 1;
     }

@@ -87,9 +87,10 @@ class ControlSample : public ::testing::Test {
 
 TEST_F(ControlSample, ControlFileDefinesEveryDataKind) {
   for (const char* m : {"/SPD/", "/ISPD/", "/IDSPD/", "/DIR/", "/KNJ/", "/M01/", "/M10/", "/M13/",
-                        "/M15/", "/M20/", "/M30/", "/M40/", "/M50/", "/M61/"})
+                        "/M15/", "/M20/", "/M30/", "/M40/", "/M50/", "/M61/", "/M70/", "/M71/", "/GRPLIST/",
+                        "/M72/"})
     EXPECT_EQ(Ctl_Menu_Select(m), 0) << m;
-  EXPECT_EQ(Ctl_MenuCount, 14);
+  EXPECT_EQ(Ctl_MenuCount, 18);
 }
 
 TEST_F(ControlSample, SystemSpeedDial) {
@@ -241,7 +242,8 @@ TEST_F(ControlSample, CommandFile) {
 }
 
 // The sections that the sample setting screens edit: key table, both
-// matrix orientations, pattern column and pattern matrix.
+// matrix orientations, pattern column and pattern matrix, records, groups
+// and a field list.
 TEST_F(ControlSample, SettingScreenSections) {
   EXPECT_EQ(Walk("Screens.CMD"), Sjis({
                                      ":K00" "012",
@@ -258,6 +260,18 @@ TEST_F(ControlSample, SettingScreenSections) {
                                      ":P15" "0005" "03120",
                                      ":P20" "03" "0001" "*" "1----0  " ":P20" "03" "0002" "*" "01-011  ",
                                      ":P20" "04" "0001" "*" "010101  " ":P20" "04" "0002" "*" "-1-1-1  ",
+                                     ":A70" "001" "04ﾔﾏﾀﾞ",
+                                     ":A71" "001" "1" "100312345678" ":A71" "001" "2" "100311112222",
+                                     ":A70" "002" "04ｽｽﾞｷ",
+                                     ":A71" "002" "1" "100455556666",
+                                     ":A71" "002" "3" "03*99",
+                                     ":B71" "001" "06ｴｲｷﾞｮｳ",
+                                     ":B72" "001" "1" "03201" "03202" "03203",
+                                     ":B71" "003" "03ｿｳﾑ",
+                                     ":B72" "003" "2" "03301",
+                                     ":C72" "0212",
+                                     ":C73" "0234",
+                                     ":C74" "05ﾒｲｼｮｳ",
                                  }));
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "cmdfile/ScreenTbl_Unit.h"
@@ -19,6 +20,7 @@
 #include "shell/Global_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 #include "tests/support/TempDir.h"
+#include "transfer/Control_Unit.h"
 
 namespace {
 
@@ -319,6 +321,85 @@ TEST_F(FormatPages, PagesThatCannotOpen) {
     EXPECT_EQ(seen, Lines{"M9308"}) << type;
   }
   EXPECT_EQ(Cmd(), kCmd);
+}
+
+// The shipped screen folder: each record, group and field-list screen of
+// the sample menu opens on the sample command file and registers it
+// unchanged, and the group page's Load file checks clean line by line
+// against the sample control file, its group list included.
+TEST(SampleFormatScreens, OpenRegisterUnchangedAndLoadChecksClean) {
+  const char* src = std::getenv("ORVO_SOURCE_DIR");
+  if (!src) GTEST_SKIP() << "ORVO_SOURCE_DIR is not set";
+  const std::string sample = fsys::WithSlash(src) + "sample/";
+  TempDir dir;
+  std::string text;
+  ASSERT_TRUE(fsys::ReadFile(sample + "data/Screens.CMD", text));
+  const std::string cmd = dir.Write("data/Screens.CMD", text);
+  ProgramDir = dir.path();
+  ScreenFilesDir = sample + "screens/";
+  dir.Write("MSGDLG.DAT", "J7015=T,M7015,1,1\r\nJ7501=T,M7501,1,1\r\n");
+  ASSERT_EQ(ScreenTbl_Load(ScreenFilesDir + "Menu.csv"), 0);
+  std::string loaded;
+  GPage_Host().showLoad = [&](const GPageHandOver& h, QPoint) {
+    ASSERT_TRUE(fsys::ReadFile(h.tempPath, loaded));
+    std::remove(h.tempPath.c_str());
+  };
+  Lines seen;
+  QTimer answer;
+  answer.setInterval(5);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* c = qobject_cast<TConf_Dlg*>(QApplication::activeModalWidget());
+    if (!c || !c->isVisible()) return;
+    seen.push_back(c->Msg_Lbl->text().toStdString());
+    c->Ok_BitBtn->click();
+  });
+  answer.start();
+  auto flush = [] {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  };
+
+  ASSERT_TRUE(G_P5_Init(cmd, "REC001"));
+  ASSERT_TRUE(G_P6_Init(cmd, "GRP001"));
+  ASSERT_TRUE(G_P7_Init(cmd, "FLD001"));
+  EXPECT_EQ(FormG_P5->Grid().RowCount(), 3);
+  EXPECT_EQ(FormG_P5->Grid().Cell(4, 1), "0311112222");
+  EXPECT_EQ(FormG_P6->Grid().RowCount(), 5);
+  EXPECT_EQ(FormG_P6->Grid().Cell(3, 3), "301");
+  EXPECT_EQ(FormG_P7->Grid().Cell(1, 2), Sjis("ﾒｲｼｮｳ"));
+  for (TGPage_Base* p : std::initializer_list<TGPage_Base*>{FormG_P5, FormG_P6, FormG_P7}) {
+    seen.clear();
+    p->show();
+    QApplication::processEvents();
+    p->Reg_BitBtn->click();
+    flush();
+    EXPECT_EQ(seen, Lines{"M7015"});
+    EXPECT_EQ(dir.Read("data/Screens.CMD"), text);
+  }
+
+  FormG_P6->Load_BitBtn->click();
+  flush();
+  EXPECT_EQ(loaded, "/GRPLIST/\r\nGRP=001;\r\nGRP=003;\r\n/M71/\r\nGRP=001;\r\nNAME=" + Sjis("ｴｲｷﾞｮｳ") +
+                        ";\r\n1=201>202>203;\r\nGRP=003;\r\nNAME=" + Sjis("ｿｳﾑ") + ";\r\n2=301;\r\n");
+  ControlFileName = sample + "CONTROL.DAT";
+  Ctl_Def_Free();
+  ASSERT_EQ(Ctl_File_Read(), 0);
+  Ctl_Menu_Clear();
+  size_t pos = 0;
+  while (pos < loaded.size()) {
+    size_t e = loaded.find("\r\n", pos);
+    const std::string line = loaded.substr(pos, e - pos);
+    pos = e + 2;
+    if (line[0] == '/') EXPECT_EQ(Ctl_Menu_Select(line), 0) << line;
+    else EXPECT_EQ(Ctl_Line_Check(line, 0), 0) << line;
+  }
+  Ctl_Def_Free();
+  ControlFileName.clear();
+  for (TGPage_Base* p : std::initializer_list<TGPage_Base*>{FormG_P5, FormG_P6, FormG_P7}) p->hide();
+  answer.stop();
+  GPage_Host() = GPageHost{};
+  ProgramDir.clear();
+  ScreenFilesDir.clear();
+  HandOverTempFile.clear();
 }
 
 }  // namespace
