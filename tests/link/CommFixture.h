@@ -43,6 +43,7 @@ class CommLine : public ::testing::Test {
     ASSERT_TRUE(fake.Start(&err)) << err;
     ASSERT_TRUE(fake.LinkPort(dir.path(), 3, &err)) << err;
     fake.SetReplyWaitMs(2000);
+    EthernetMode = 0;  // a serial line, whatever an earlier test left
     ProgramDir = dir.path();
     CommPortName = "COM3";
     Comm_SetTiming(kShortTiming);

@@ -161,6 +161,9 @@ class EthernetFlow : public ::testing::Test {
     LinkTimeOutSec = 3;
     EthernetMode = 0;
   }
+  // A log-in leaves the Ethernet mode on; the serial tests after it in the
+  // same process expect it off.
+  void TearDown() override { EthernetMode = 0; }
   FakeUdp u;
   FakeUi ui;
   std::string seed = Reply(0x03, "abcd");
