@@ -379,6 +379,9 @@ void TGPage_Base::Reg_BitBtnClick(QPushButton* sender) {
 // ----------------------------------------------------- the other buttons
 
 void TGPage_Base::Copy_BitBtnClick() {
+  // A mnemonic leaves the cell editor open: what it holds counts, and it
+  // must not write its old text over what the button changes.
+  StringGrid1->EndEdit();
   Paste_BitBtn->setEnabled(true);
   GridRect sel = Selection();
   if (kind_.blockCopy) GPage_BlockCopy(grid_, sel, block_);
@@ -386,6 +389,7 @@ void TGPage_Base::Copy_BitBtnClick() {
 }
 
 void TGPage_Base::Paste_BitBtnClick() {
+  StringGrid1->EndEdit();
   GridRect sel = Selection();
   int col = 1, row = 0, msg = 0;
   if (kind_.blockCopy) {
@@ -411,6 +415,7 @@ void TGPage_Base::Paste_BitBtnClick() {
 void TGPage_Base::Del_BitBtnClick() {
   // The selection as it stands before the prompt: closing the prompt
   // activates the page again.
+  StringGrid1->EndEdit();
   GridRect sel = Selection();
   if (Message("7804") != 1) return;
   GPage_Clear(grid_, sel);

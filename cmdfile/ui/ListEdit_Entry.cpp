@@ -13,7 +13,7 @@ std::function<void()>& Back() {
 }
 }  // namespace
 
-void ListEdit_SetEntry(ListEditFn fn) { Entry() = std::move(fn); }
+ListEditFn ListEdit_SetEntry(ListEditFn fn) { return std::exchange(Entry(), std::move(fn)); }
 
 bool ListEdit_Open(QWidget* list, const std::string& cmdFilePath) {
   // A copy: the editor may replace the entry while it runs.
@@ -23,7 +23,7 @@ bool ListEdit_Open(QWidget* list, const std::string& cmdFilePath) {
 
 bool ListEdit_HasEntry() { return static_cast<bool>(Entry()); }
 
-void ListEdit_SetReturn(std::function<void()> back) { Back() = std::move(back); }
+std::function<void()> ListEdit_SetReturn(std::function<void()> back) { return std::exchange(Back(), std::move(back)); }
 
 void ListEdit_Return() {
   std::function<void()> fn = Back();

@@ -15,8 +15,9 @@ class QWidget;
 // is shown, and the list hides itself.
 using ListEditFn = std::function<bool(QWidget* list, const std::string& cmdFilePath)>;
 
-// Installs (or, with an empty function, removes) the tree editor.
-void ListEdit_SetEntry(ListEditFn fn);
+// Installs (or, with an empty function, removes) the tree editor; gives the
+// one it replaces.
+ListEditFn ListEdit_SetEntry(ListEditFn fn);
 
 // Hands the file to the tree editor; false (and nothing done) while none is
 // installed.
@@ -29,5 +30,6 @@ bool ListEdit_HasEntry();
 // installed here then empties ComFileText, rescans and refills, sets
 // ComListReturn to 1, places itself under the main window and shows, with
 // the row it had selected selected again.
-void ListEdit_SetReturn(std::function<void()> back);
+// Gives the way back it replaces.
+std::function<void()> ListEdit_SetReturn(std::function<void()> back);
 void ListEdit_Return();

@@ -42,6 +42,11 @@ class EditMenu : public ::testing::Test {
       }
     });
     answer.start();
+    // The program's own pages, registered by an earlier test in this
+    // process, must not answer for the types this test leaves empty.
+    for (int t = 0; t <= 7; ++t) PageOpen_Set(t, {});
+    keptEntry = ListEdit_SetEntry({});
+    keptBack = ListEdit_SetReturn({});
     for (int t : {1, 3}) {
       PageOpen_Set(t, {[this](const std::string& p, const std::string& k, int type) {
                          calls.push_back({p, k, type});
@@ -56,8 +61,8 @@ class EditMenu : public ::testing::Test {
   void TearDown() override {
     answer.stop();
     for (int t = 0; t <= 7; ++t) PageOpen_Set(t, {});
-    ListEdit_SetReturn({});
-    ListEdit_SetEntry({});
+    ListEdit_SetReturn(std::move(keptBack));
+    ListEdit_SetEntry(std::move(keptEntry));
     CurrentPage = nullptr;
     ProgramDir.clear();
     ScreenFilesDir.clear();
@@ -73,6 +78,8 @@ class EditMenu : public ::testing::Test {
   std::string Text(QTreeWidgetItem* item) { return FromQ(item->text(0)).value_or("?"); }
 
   TempDir dir;
+  ListEditFn keptEntry;
+  std::function<void()> keptBack;
   QTimer answer;
   std::vector<std::string> seen;
   std::vector<Call> calls;

@@ -3,6 +3,7 @@
 // copy, paste and Clear, the modes, the keys and the drag on the labels.
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -244,10 +245,19 @@ TEST_F(Page1, CopyPasteAndClearOnTheValueColumn) {
   p.Paste_BitBtn->click();
   Flush();
   EXPECT_EQ(seen, (std::vector<std::string>{"M9804"}));
-  p.SetCursor(1, 37);
-  p.Paste_BitBtn->click();
-  EXPECT_EQ(p.Grid().Cell(1, 37), "30");
-  EXPECT_EQ(p.Grid().Cell(1, 39), "90");
+  // Pasted by its mnemonic while the editor of the selected cell holds
+  // typed text: the editor's old text never comes back over the paste.
+  p.SetEditMode(true);
+  p.SetCursor(1, 36);
+  p.StringGrid1->edit(p.Model()->index(36, 0));
+  auto* ed = qobject_cast<QLineEdit*>(p.StringGrid1->indexWidget(p.Model()->index(36, 0)));
+  ASSERT_NE(ed, nullptr);
+  ed->setText("99");
+  p.Paste_BitBtnClick();
+  p.StringGrid1->EndEdit();
+  EXPECT_EQ(p.Grid().Cell(1, 36), "30");
+  EXPECT_EQ(p.Grid().Cell(1, 37), "60");
+  EXPECT_EQ(p.Grid().Cell(1, 38), "90");
 
   // Clear: Cancel clears nothing, OK the whole selection.
   seen.clear();
@@ -255,7 +265,7 @@ TEST_F(Page1, CopyPasteAndClearOnTheValueColumn) {
   p.SetSelection({1, 36, 1, 39});
   p.Del_BitBtn->click();
   Flush();
-  EXPECT_EQ(p.Grid().Cell(1, 37), "30");
+  EXPECT_EQ(p.Grid().Cell(1, 37), "60");
   cancel["M7804"] = false;
   p.Del_BitBtn->click();
   Flush();
@@ -296,8 +306,8 @@ TEST_F(Page1, ModesKeysAndTheWindowsOwnClose) {
 
   // Enter in the cell editor keeps what was typed and moves on as Tab.
   p.StringGrid1->edit(p.Model()->index(7, 0));
-  QWidget* editor = QApplication::focusWidget();
-  ASSERT_NE(editor, p.StringGrid1);
+  QWidget* editor = p.StringGrid1->indexWidget(p.Model()->index(7, 0));
+  ASSERT_NE(editor, nullptr);
   QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(editor, "12");
   QTest::keyClick(editor, Qt::Key_Return);

@@ -235,6 +235,22 @@ TEST_F(Pages, MatrixBlockPasteAndFailingCell) {
   EXPECT_EQ(p.Grid().Cell(3, 10), "/");
   EXPECT_EQ(seen, Strings{"M9806"});
 
+  // A drag from a row label scrolls up no further than the first value row.
+  p.SetTopRow(3);
+  QPoint row4(5, p.StringGrid1->rowViewportPosition(3) + 3);
+  QTest::mousePress(labels, Qt::LeftButton, {}, row4);
+  EXPECT_EQ(p.Drag().Anchor(), 4);
+  p.StringGrid1MouseMove(QPoint(5, -10));
+  EXPECT_EQ(p.Drag().Direction(), 2);
+  p.Grd_TmrTimer();
+  p.Grd_TmrTimer();
+  EXPECT_EQ(p.TopRow(), 1);
+  EXPECT_EQ(p.Selection(), (GridRect{1, 1, 3, 4}));
+  p.Grd_TmrTimer();
+  EXPECT_EQ(p.TopRow(), 1);
+  QTest::mouseRelease(labels, Qt::LeftButton, {}, row4);
+  EXPECT_EQ(p.Drag().Flag(), 0);
+
   // A failing value: the cursor on it, the row on top, nothing written.
   seen.clear();
   Type(p, 3, 50, "1234567");

@@ -3,11 +3,24 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+namespace {
+// The program's own list and tree, made by earlier tests of this process,
+// get their entry points back afterwards.
+struct KeepEntries {
+  ListEditFn entry = ListEdit_SetEntry({});
+  std::function<void()> back = ListEdit_SetReturn({});
+  ~KeepEntries() {
+    ListEdit_SetEntry(std::move(entry));
+    ListEdit_SetReturn(std::move(back));
+  }
+};
+}  // namespace
+
 // The list's edit button reaches the tree editor only through the entry;
 // with none installed nothing happens, and an editor that replaces itself
 // while it runs does not pull the running call away.
 TEST(ListEditEntry, OpenReachesTheInstalledEditorOnly) {
-  ListEdit_SetEntry({});
+  KeepEntries keep;
   QWidget list;
   EXPECT_FALSE(ListEdit_Open(&list, "/tmp/none.CMD"));  // no editor: nothing happens
   EXPECT_FALSE(ListEdit_HasEntry());
@@ -32,7 +45,7 @@ TEST(ListEditEntry, OpenReachesTheInstalledEditorOnly) {
 }
 
 TEST(ListEditEntry, ReturnReachesTheInstalledListOnly) {
-  ListEdit_SetReturn({});
+  KeepEntries keep;
   ListEdit_Return();  // no list: nothing happens
   int back = 0;
   ListEdit_SetReturn([&] { ++back; });
