@@ -198,10 +198,26 @@ TEST_F(FormatPages, DeleteFollowsAPressOnTheRecordNumbers) {
   QTest::mouseRelease(labels, Qt::LeftButton, {}, QPoint(5, y2));
   ASSERT_TRUE(p.Lin_Del_BitBtn->isEnabled());
   EXPECT_EQ(p.Selection(), (GridRect{1, 2, 5, 2}));
+  // A whole record copied and pasted on one cell of another record lands
+  // from column 1 of that record.
+  p.CopyBtn->click();
+  p.SetCursor(3, 1);
+  p.Paste_BitBtn->click();
+  Flush();
+  for (int c = 1; c < 6; ++c) EXPECT_EQ(p.Grid().Cell(c, 1), p.Grid().Cell(c, 2)) << c;
+  EXPECT_EQ(p.Grid().Cell(1, 1), "2");
+  p.SetSelection({2, 1, 3, 1});
+  p.Paste_BitBtn->click();
+  Flush();
+  EXPECT_EQ(seen, Lines{"M9806"});
+  seen.clear();
+
+  QTest::mousePress(labels, Qt::LeftButton, {}, QPoint(5, y2));
+  QTest::mouseRelease(labels, Qt::LeftButton, {}, QPoint(5, y2));
   p.Lin_Del_BitBtn->click();
   EXPECT_FALSE(p.Lin_Del_BitBtn->isEnabled());
   ASSERT_EQ(p.Grid().RowCount(), 2);
-  EXPECT_EQ(p.Grid().Cell(2, 1), "ABC");
+  EXPECT_EQ(p.Grid().Cell(2, 1), "DEF");
 
   // Deleting every record leaves one empty record numbered 1.
   QTest::mousePress(labels, Qt::LeftButton, {}, QPoint(5, y1));
