@@ -10,12 +10,17 @@ namespace {
 
 constexpr size_t kLineLimit = 70;
 
-// A run of decimal digits that fits well inside an int; -1 otherwise.
+// A run of decimal digits whose value fits well inside an int (zeros in
+// front, as a zero-padded group number has them, count for nothing); -1
+// otherwise.
 long long Number(std::string_view t) {
-  if (t.empty() || t.size() > 9) return -1;
+  if (t.empty()) return -1;
   long long v = 0;
+  int digits = 0;
   for (char c : t) {
     if (c < '0' || c > '9') return -1;
+    if (v == 0 && c == '0') continue;
+    if (++digits > 9) return -1;
     v = v * 10 + (c - '0');
   }
   return v;
@@ -228,11 +233,26 @@ int GFormat_Read(const std::vector<std::string>& list, std::string_view subHeade
   if (out.fields.empty()) return 9314;
   for (size_t k = 0; k < out.fields.size(); ++k) {
     const FormatField& fd = out.fields[k];
-    if (fd.slotCount == 1) continue;
+    // A name that reads through its index must carry one, or its values
+    // would be written and never read back.
     const long long n = NameNumber(fd.name, pageType);
-    if (pageType == kFieldPage || k == 0 || !IndexName(fd.name, pageType) || n < 0 ||
-        n + fd.slotCount - 1 > kFormatMaxIndex)
+    if (IndexName(fd.name, pageType) && n < 0) return 9314;
+    if (fd.slotCount > 1 && (pageType == kFieldPage || k == 0 || !IndexName(fd.name, pageType) ||
+                             n + fd.slotCount - 1 > kFormatMaxIndex))
       return 9314;
+    // A ";" in a name would cut its entry; a second field of a name would
+    // never get its value.
+    if (fd.name.find(';') != std::string::npos) return 9314;
+    for (size_t j = 0; j < k; ++j)
+      if (out.fields[j].name == fd.name) return 9314;
+    // Two fields holding one index would take each other's values.
+    if (!IndexName(fd.name, pageType)) continue;
+    for (size_t j = 0; j < k; ++j) {
+      const FormatField& o = out.fields[j];
+      if (!IndexName(o.name, pageType) || Prefix(o.name, pageType) != Prefix(fd.name, pageType)) continue;
+      const long long m = NameNumber(o.name, pageType);
+      if (n < m + o.slotCount && m < n + fd.slotCount) return 9314;
+    }
   }
   return 0;
 }

@@ -44,10 +44,12 @@ struct RecordFormat {
 // heading, type 7 has none. A field line is name "=" slot texts joined by
 // ">" ";" spec; empty lines are passed over and a line without "=", or
 // without ";" after it, ends the fields. 0, or 9314 when the list has three
-// lines or fewer, no field was read, or a field cannot be written back: a
-// first field of several slots (types 5, 6), a field of several slots
-// without its number (type 5: prefix "-" number; type 6: a number), a
-// number above kFormatMaxIndex, or any field of several slots on type 7.
+// lines or fewer, no field was read, or a field could not be written and
+// read back: a first field of several slots (types 5, 6), a field of
+// several slots without its number (types 5, 7: prefix "-" number; type 6:
+// a number), a name with "-" but no number after it (types 5, 7), a number
+// above kFormatMaxIndex, two fields of one prefix whose indexes overlap, a
+// name given twice or holding ";", or any field of several slots on type 7.
 int GFormat_Read(const std::vector<std::string>& list, std::string_view subHeader, int pageType,
                  RecordFormat& out);
 

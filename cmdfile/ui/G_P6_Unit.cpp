@@ -30,6 +30,8 @@ GPageKind Type6Kind() {
 
 int CheckCell(std::string_view v, std::string_view spec) { return Cell_Check(v, spec); }
 
+constexpr int kGroupMax = 999;
+
 }  // namespace
 
 TFormG_P6::TFormG_P6(QWidget* parent) : TGPage_Base(Type6Kind(), "FormG_P6", parent) {
@@ -61,8 +63,8 @@ bool TFormG_P6::Format_Read(const SectList& list) {
 bool TFormG_P6::Def_Read(const std::string& screenKey) {
   groups_ = ScreenTbl_Find(screenKey).CountN;
   // Without a group the page would show no row, and its Register would
-  // erase the section.
-  if (groups_ < 1) return CmdSect_ShowResult(9312);
+  // erase the section; the row labels hold three digits.
+  if (groups_ < 1 || groups_ > kGroupMax) return CmdSect_ShowResult(9312);
   std::vector<ScreenDefLine> lines;
   int msg = Screen_Def(ScreenFilesDir, screenKey, 4, lines);
   if (msg == 0 && lines.empty()) msg = 9305;

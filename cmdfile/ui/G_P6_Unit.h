@@ -26,7 +26,7 @@ class TFormG_P6 : public TGPage_Base {
   bool Open(const std::string& cmdPath, const std::string& screenKey);
   bool Format_Read(const SectList& list);
   // Rows from the group count, columns and headings from the definition;
-  // a group count below 1 opens no page ("9312").
+  // a group count below 1 or above 999 opens no page ("9312").
   bool Def_Read(const std::string& screenKey);
   bool Data_Disp(const SectList& list);
   // Checks and builds the section; on Load with the group list in front.

@@ -74,6 +74,19 @@ TEST(FormatRead, WhichSectionsAreUsable) {
       {5, {"/F/", "H", "NO=1;N=3", "TEL-9999=A>B;c=3"}, "", 9314, "", {}},
       {5, {"/F/", "H", "NO=1;N=3", "TEL-9998=A>B;c=3"}, "", 0, "H", {{"NO", 1, "N=3"}, {"TEL-9998", 2, "c=3"}}},
       {6, {"/F/", "G", "N=1;N=3", "X-1=a>b;c=3"}, "", 9314, "", {}},
+      // Names read through an index must carry one, and no index may
+      // belong to two fields.
+      {5, {"/F/", "H", "NO=1;N=3", "A-B=1;c=3"}, "", 9314, "", {}},
+      {7, {"/F/", "FS-=1;c=1", "A=1;c=1", "B=1;c=1"}, "", 9314, "", {}},
+      {5, {"/F/", "H", "NO=1;N=3", "TEL-1=a>b>c;c=3", "TEL-3=x;c=3"}, "", 9314, "", {}},
+      {5, {"/F/", "H", "NO=1;N=3", "TEL-4=a;c=3", "TEL-3=x>y;c=3"}, "", 9314, "", {}},
+      {6, {"/F/", "G", "N=1;N=3", "1=a>b;c=3", "02=x;c=3"}, "", 9314, "", {}},
+      {5, {"/F/", "H", "NO=1;N=3", "NAME=1;c=3", "NAME=1;c=4"}, "", 9314, "", {}},
+      {7, {"/F/", "A;B=1;c=1", "C=1;c=1", "D=1;c=1"}, "", 9314, "", {}},
+      {5, {"/F/", "H", "NO=1;N=3", "TEL-1=a>b>c;c=3", "TEL-4=x;c=3", "FAX-1=x>y;c=3", "A-B-2=q;c=1"}, "", 0, "H",
+       {{"NO", 1, "N=3"}, {"TEL-1", 3, "c=3"}, {"TEL-4", 1, "c=3"}, {"FAX-1", 2, "c=3"}, {"A-B-2", 1, "c=1"}}},
+      {6, {"/F/", "G", "N-1=1;N=3", "1=a>b;c=3", "3=x;c=3"}, "", 0, "G",
+       {{"N-1", 1, "N=3"}, {"1", 2, "c=3"}, {"3", 1, "c=3"}}},
       {6, {"/F/", "G", "N=1>2;N=3", "A=1;c=3"}, "", 9314, "", {}},
   };
   for (const Row& r : rows) {
@@ -268,6 +281,12 @@ TEST(GroupPage, BuildWritesGroupLinesAndTheGroupList) {
   // two-digit indexes; a failing value stops with its row and slot.
   RecordFormat w = Fmt({"GN=1;R1", "10=a>b;c=8", "B=x;c=1"}, kGroupPage);
   EXPECT_EQ(GGroup_Width(w), 0);
+  // A width beyond the digits of any group still reads back.
+  RecordFormat wide = Fmt({"N=1;N=12", "A=x;c=8"}, kGroupPage);
+  Lines wideList{"/"};
+  ASSERT_TRUE(GGroup_Build(wide, {{"1", "a"}}, kCheck, wideList, written, fail));
+  EXPECT_EQ(wideList, (Lines{"/", "N=000000000001;", "A=a;"}));
+  EXPECT_EQ(GGroup_Rows(wide, Lines(wideList.begin() + 1, wideList.end()), 1), (Rows{{"000000000001", "a"}}));
   Lines wl{"/"};
   ASSERT_TRUE(GGroup_Build(w, {{"1", "/", "p", "/"}}, kCheck, wl, written, fail));
   EXPECT_EQ(wl, (Lines{"/", "GN=1;", "11=p;"}));

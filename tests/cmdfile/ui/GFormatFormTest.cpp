@@ -42,7 +42,8 @@ class FormatPages : public ::testing::Test {
     dir.Write("MSGDLG.DAT", msgs);
     dir.Write("screens/Menu.csv",
               SjisLines({"caption,level,type,key,o,n,m,help,header,sub", "Rec,1,5,REC5,V,0,0,h,/R05/",
-                         "Grp,1,6,GRP6,V,3,0,h,/G06/", "Grp0,1,6,GRP0,V,0,0,h,/G06/", "Fld,1,7,FLD7,V,0,0,h,/F07/",
+                         "Grp,1,6,GRP6,V,3,0,h,/G06/", "Grp0,1,6,GRP0,V,0,0,h,/G06/",
+                         "GrpK,1,6,GRPK,V,1000,0,h,/G06/", "Fld,1,7,FLD7,V,0,0,h,/F07/",
                          "Bad7,1,7,BAD7,V,0,0,h,/BAD7/", "One,1,5,ONE5,V,0,0,h,/ONE/",
                          "Mis,1,5,MIS5,V,0,0,h,/R05/", "None,1,5,NONE5,V,0,0,h,/NONE/"}));
     ASSERT_EQ(ScreenTbl_Load(ScreenFilesDir + "Menu.csv"), 0);
@@ -56,6 +57,7 @@ class FormatPages : public ::testing::Test {
     Def("ONE5", {"1,x,NAME,名前"});
     Def("GRP6", {"1,x,A,Ａ", "2,x,V1,値１", "3,x,V2,値２", "4,x,V3,値３"});
     Def("GRP0", {"1,x,A,Ａ"});
+    Def("GRPK", {"1,x,A,Ａ", "2,x,V1,値１", "3,x,V2,値２", "4,x,V3,値３"});
     Def("FLD7", {"1,1,第一", "2,1,第二", "3,1,第三"});
     Def("BAD7", {"1,1,a", "2,1,b", "3,1,c"});
     cmd = dir.Write("data/T.CMD", kCmd);
@@ -196,10 +198,26 @@ TEST_F(FormatPages, DeleteFollowsAPressOnTheRecordNumbers) {
   QTest::mouseRelease(labels, Qt::LeftButton, {}, QPoint(5, y2));
   ASSERT_TRUE(p.Lin_Del_BitBtn->isEnabled());
   EXPECT_EQ(p.Selection(), (GridRect{1, 2, 5, 2}));
+  // A whole record copied and pasted on one cell of another record lands
+  // from column 1 of that record.
+  p.CopyBtn->click();
+  p.SetCursor(3, 1);
+  p.Paste_BitBtn->click();
+  Flush();
+  for (int c = 1; c < 6; ++c) EXPECT_EQ(p.Grid().Cell(c, 1), p.Grid().Cell(c, 2)) << c;
+  EXPECT_EQ(p.Grid().Cell(1, 1), "2");
+  p.SetSelection({2, 1, 3, 1});
+  p.Paste_BitBtn->click();
+  Flush();
+  EXPECT_EQ(seen, Lines{"M9806"});
+  seen.clear();
+
+  QTest::mousePress(labels, Qt::LeftButton, {}, QPoint(5, y2));
+  QTest::mouseRelease(labels, Qt::LeftButton, {}, QPoint(5, y2));
   p.Lin_Del_BitBtn->click();
   EXPECT_FALSE(p.Lin_Del_BitBtn->isEnabled());
   ASSERT_EQ(p.Grid().RowCount(), 2);
-  EXPECT_EQ(p.Grid().Cell(2, 1), "ABC");
+  EXPECT_EQ(p.Grid().Cell(2, 1), "DEF");
 
   // Deleting every record leaves one empty record numbered 1.
   QTest::mousePress(labels, Qt::LeftButton, {}, QPoint(5, y1));
@@ -302,6 +320,7 @@ TEST_F(FormatPages, PagesThatCannotOpen) {
       {5, "NONE5", "M9314"},  // no section in Format.Dat
       {5, "MIS5", "M9311"},   // five slots for four value columns
       {6, "GRP0", "M9312"},   // no group
+      {6, "GRPK", "M9312"},   // more groups than labels of three digits
       {7, "BAD7", "M9314"},   // a field of two slots
       {5, "NOKEY", "M9312"},  // no screen of that key
   };
