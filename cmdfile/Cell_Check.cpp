@@ -69,13 +69,13 @@ bool LengthPasses(const Kind& k, size_t len, long long max) {
 
 }  // namespace
 
-int Cell_Check(std::string_view value, std::string_view spec) {
+int Cell_Check(std::string_view value, std::string_view rule) {
   if (value == "/") return 0;
-  size_t eq = spec.find('=');
+  size_t eq = rule.find('=');
   if (eq == std::string_view::npos) return 9314;
   long long max = 0;
-  if (!settings::ParseDecimal(spec.substr(eq + 1), max) || max < 0) return 9314;
-  std::string_view name = spec.substr(0, eq);
+  if (!settings::ParseDecimal(rule.substr(eq + 1), max) || max < 0) return 9314;
+  std::string_view name = rule.substr(0, eq);
   for (const Kind& k : kKinds) {
     if (k.name != name) continue;
     if (k.lengthFirst && !LengthPasses(k, value.size(), max)) return 9507;

@@ -227,7 +227,7 @@ int GFormat_Read(const std::vector<std::string>& list, std::string_view subHeade
     fd.name = std::string(l.substr(0, eq));
     std::string_view texts = l.substr(eq + 1, semi - eq - 1);
     fd.slotCount = 1 + static_cast<int>(std::count(texts.begin(), texts.end(), '>'));
-    fd.spec = std::string(l.substr(semi + 1));
+    fd.rule = std::string(l.substr(semi + 1));
     out.fields.push_back(std::move(fd));
   }
   if (out.fields.empty()) return 9314;
@@ -322,7 +322,7 @@ int GFormat_CheckValue(const RecordFormat& f, int pageType, size_t k, const std:
                        const FormatCheck& check) {
   if (k >= f.fields.size()) return 0;
   const FormatField& fd = f.fields[k];
-  if (int m = check(value, fd.spec); m != 0) return m;
+  if (int m = check(value, fd.rule); m != 0) return m;
   if (value == "/") return 0;
   if (value.find_first_of(";!") != std::string::npos) return 9508;
   if (IndexName(fd.name, pageType) && value.find('>') != std::string::npos) return 9508;
@@ -344,9 +344,9 @@ bool GRecord_Build(const RecordFormat& f, const std::vector<std::vector<std::str
 
 int GGroup_Width(const RecordFormat& f) {
   if (f.fields.empty()) return 0;
-  const std::string& spec = f.fields[0].spec;
-  size_t eq = spec.find('=');
-  long long w = eq == std::string::npos ? -1 : Number(std::string_view(spec).substr(eq + 1));
+  const std::string& rule = f.fields[0].rule;
+  size_t eq = rule.find('=');
+  long long w = eq == std::string::npos ? -1 : Number(std::string_view(rule).substr(eq + 1));
   return w < 0 ? 0 : static_cast<int>(std::min<long long>(w, 20));
 }
 

@@ -26,7 +26,7 @@ constexpr int kFormatMaxIndex = 9999;
 struct FormatField {
   std::string name;
   int slotCount = 1;
-  std::string spec;  // the check specification, as the value check takes it
+  std::string rule;  // the check rule, as the value check takes it
   bool operator==(const FormatField&) const = default;
 };
 
@@ -42,7 +42,7 @@ struct RecordFormat {
 // then the sub-header line when subHeader is not empty, wherever it
 // stands). Types 5 and 6 take the first line after the header as the
 // heading, type 7 has none. A field line is name "=" slot texts joined by
-// ">" ";" spec; empty lines are passed over and a line without "=", or
+// ">" ";" rule; empty lines are passed over and a line without "=", or
 // without ";" after it, ends the fields. 0, or 9314 when the list has three
 // lines or fewer, no field was read, or a field could not be written and
 // read back: a first field of several slots (types 5, 6), a field of
@@ -94,8 +94,8 @@ std::vector<std::string> GField_Values(const RecordFormat& f, const std::vector<
 
 // ------------------------------------------------------------ building
 
-// Checks a value against a specification: 0, or the message to show.
-using FormatCheck = std::function<int(std::string_view value, std::string_view spec)>;
+// Checks a value against a check rule: 0, or the message to show.
+using FormatCheck = std::function<int(std::string_view value, std::string_view rule)>;
 
 // Where a build stopped: the row (index into the rows given; type 7: 0),
 // the slot, and the message to show.
@@ -103,7 +103,7 @@ struct FormatFail {
   int row = 0, slot = 0, message = 0;
 };
 
-// The check of one value of field k: check with the field's spec, then
+// The check of one value of field k: check with the field's rule, then
 // 9508 for a value holding ";" or "!" (they would cut the entry or the
 // line), or ">" in a field whose entries carry an index (it would shift the
 // slots after it). "/" passes.
@@ -121,7 +121,7 @@ bool GRecord_Build(const RecordFormat& f, const std::vector<std::vector<std::str
 
 // Type 6: appends, for every group row (row g - 1, group g) with a value in
 // slot 1 or later, the group line (the first field's name "=" g
-// zero-padded to the number in its spec ";") and the entry lines as on
+// zero-padded to the number in its rule ";") and the entry lines as on
 // type 5, numbered fields writing their runs without a prefix, the index as
 // wide as the field's name. written gets the groups built, ascending.
 bool GGroup_Build(const RecordFormat& f, const std::vector<std::vector<std::string>>& rows,
@@ -141,7 +141,7 @@ bool GField_Build(const RecordFormat& f, const std::vector<std::string>& values,
                   std::vector<std::string>& list, FormatFail& fail);
 
 // The zero-padding width of the group number: the number after the first
-// field's "=" in its spec, 0 without one.
+// field's "=" in its rule, 0 without one.
 int GGroup_Width(const RecordFormat& f);
 
 // ------------------------------------------------------------ the grid

@@ -15,7 +15,7 @@ constexpr int kKeySlots = 14;  // per unit: FS 1-12, OP 13-14
 // The key of row 0 .. 84 (empty for any other row): "SIZE", then "FS-101"
 // .. "FS-112", "OP-113", "OP-114" for unit 1, and so on to "OP-614".
 std::string GKey_Name(int row);
-// The check specification of a row: "n=4" for the size, "m=2" otherwise.
+// The check rule of a row: "n=4" for the size, "m=2" otherwise.
 const char* GKey_Spec(int row);
 
 // The values of the 85 rows from a section list as read (every line, the
@@ -32,7 +32,7 @@ std::vector<std::string> GKey_Read(const std::vector<std::string>& list);
 std::vector<std::string> GKey_Build(std::string_view header, std::string_view subHeader,
                                     const std::vector<std::string>& values);
 
-// Checks row 0 and then the others with check (value, specification), which
+// Checks row 0 and then the others with check (value, check rule), which
 // shows its own message. true when all pass; else false with the failing
 // row and the row to put on top of a grid of rowCount rows (-1: do not
 // scroll, the size row).

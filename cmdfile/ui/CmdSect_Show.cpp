@@ -16,6 +16,6 @@ bool CmdSect_WriteShow(SectList& list, const std::string& path, std::string_view
   return CmdSect_ShowResult(CmdSect_Write(list, path, screenKey));
 }
 
-bool Cell_CheckShow(std::string_view value, std::string_view spec) {
-  return CmdSect_ShowResult(Cell_Check(value, spec));
+bool Cell_CheckShow(std::string_view value, std::string_view rule) {
+  return CmdSect_ShowResult(Cell_Check(value, rule));
 }

@@ -10,7 +10,7 @@
 
 bool CmdSect_ReadShow(const std::string& path, std::string_view screenKey, SectList& list, int mode);
 bool CmdSect_WriteShow(SectList& list, const std::string& path, std::string_view screenKey);
-bool Cell_CheckShow(std::string_view value, std::string_view spec);
+bool Cell_CheckShow(std::string_view value, std::string_view rule);
 
 // Shows message (when it names one) and tells whether it was success.
 bool CmdSect_ShowResult(int message);

@@ -66,7 +66,7 @@ bool TFormG_P0::BuildList(std::vector<std::string>& list, RegButton) {
 
 bool TFormG_P0::CheckValues() {
   int row = 0, top = 0;
-  auto check = [](const std::string& v, const char* spec) { return Cell_CheckShow(v, spec); };
+  auto check = [](const std::string& v, const char* rule) { return Cell_CheckShow(v, rule); };
   if (GKey_Check(G_P0_Values(Grid()), check, Grid().RowCount(), row, top)) return true;
   ShowFailedCell(1, row, top < 0 ? TopRow() : top);
   return false;

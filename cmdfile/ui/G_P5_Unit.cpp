@@ -29,7 +29,7 @@ GPageKind Type5Kind() {
   return k;
 }
 
-int CheckCell(std::string_view v, std::string_view spec) { return Cell_Check(v, spec); }
+int CheckCell(std::string_view v, std::string_view rule) { return Cell_Check(v, rule); }
 
 }  // namespace
 

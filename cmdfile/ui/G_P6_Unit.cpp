@@ -28,7 +28,7 @@ GPageKind Type6Kind() {
   return k;
 }
 
-int CheckCell(std::string_view v, std::string_view spec) { return Cell_Check(v, spec); }
+int CheckCell(std::string_view v, std::string_view rule) { return Cell_Check(v, rule); }
 
 constexpr int kGroupMax = 999;
 

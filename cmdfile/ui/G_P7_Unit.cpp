@@ -21,7 +21,7 @@ GPageKind Type7Kind() {
   return k;
 }
 
-int CheckCell(std::string_view v, std::string_view spec) { return Cell_Check(v, spec); }
+int CheckCell(std::string_view v, std::string_view rule) { return Cell_Check(v, rule); }
 
 }  // namespace
 

@@ -10,7 +10,7 @@ TEST(CellCheck, EveryKindBothSidesOfItsLimits) {
   const std::string kanji = "\x88\x9f";     // a double-byte character
   const std::string trail5c = "\x83\x5c";   // its trail byte is a backslash
   struct Row {
-    std::string spec, value;
+    std::string rule, value;
     int want;
   } rows[] = {
       // R0: digits, exactly the maximum
@@ -44,14 +44,14 @@ TEST(CellCheck, EveryKindBothSidesOfItsLimits) {
       {"c=10", "abc !;>", 0}, {"c=10", "a" + kanji, 9508}, {"c=10", trail5c, 9508},
       {"c=10", "\xb1\xb2", 0},  // half-width kana are single-byte
       {"c=2", "abc", 9507}, {"c=2", "", 0}, {"c=2", "\x88", 9508},
-      // The empty cell passes any specification, even a broken one.
+      // The empty cell passes any check rule, even a broken one.
       {"e=6", "/", 0}, {"x=2", "/", 0}, {"", "/", 0}, {"R0=5", "/", 0},
-      // Broken specifications.
+      // Broken check rules.
       {"x=2", "1", 9314}, {"e", "1", 9314}, {"e=-1", "1", 9314}, {"e=abc", "1", 9314},
       {"E=2", "1", 9314}, {"=2", "1", 9314}, {"e=", "1", 9314}, {"R10=2", "1", 9314},
       {"e=6=", "1", 9314},
   };
-  for (const Row& r : rows) EXPECT_EQ(Cell_Check(r.value, r.spec), r.want) << r.spec << " [" << r.value << "]";
+  for (const Row& r : rows) EXPECT_EQ(Cell_Check(r.value, r.rule), r.want) << r.rule << " [" << r.value << "]";
 }
 
 TEST(CellCheck, NoValueOver255BytesFits) {

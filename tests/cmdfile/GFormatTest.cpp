@@ -55,7 +55,7 @@ TEST(FormatRead, WhichSectionsAreUsable) {
       // A line without "=", or without ";" after it, ends the fields.
       {5, {"/F/", "HEAD", "NO=1;N=3", "NAME"}, "", 0, "HEAD", {{"NO", 1, "N=3"}}},
       {5, {"/F/", "H", "A=1;c=1", "B=1", "C=1;c=1"}, "", 0, "H", {{"A", 1, "c=1"}}},
-      // Empty lines are passed over; the spec is the rest, "=" and all.
+      // Empty lines are passed over; the rule is the rest, "=" and all.
       {5, {"/F/", "H", "", "A=1;c=1", "", "C=1;R1=8=9", "D=;"}, "", 0, "H",
        {{"A", 1, "c=1"}, {"C", 1, "R1=8=9"}, {"D", 1, ""}}},
       // The sub-header line is no heading.
@@ -277,7 +277,7 @@ TEST(GroupPage, BuildWritesGroupLinesAndTheGroupList) {
   EXPECT_EQ(empty, Lines{"/G1/"});
   EXPECT_TRUE(written.empty());
 
-  // Width from the first field's spec; a name of two characters writes
+  // Width from the first field's rule; a name of two characters writes
   // two-digit indexes; a failing value stops with its row and slot.
   RecordFormat w = Fmt({"GN=1;R1", "10=a>b;c=8", "B=x;c=1"}, kGroupPage);
   EXPECT_EQ(GGroup_Width(w), 0);

@@ -13,7 +13,7 @@ using Strings = std::vector<std::string>;
 TEST(KeyTableRows, NamesAndSpecs) {
   struct Row {
     int row;
-    const char *key, *spec;
+    const char *key, *rule;
   } rows[] = {
       {0, "SIZE", "n=4"},    {1, "FS-101", "m=2"},  {12, "FS-112", "m=2"}, {13, "OP-113", "m=2"},
       {14, "OP-114", "m=2"}, {15, "FS-201", "m=2"}, {71, "FS-601", "m=2"}, {84, "OP-614", "m=2"},
@@ -21,7 +21,7 @@ TEST(KeyTableRows, NamesAndSpecs) {
   };
   for (const Row& r : rows) {
     EXPECT_EQ(GKey_Name(r.row), r.key) << r.row;
-    EXPECT_STREQ(GKey_Spec(r.row), r.spec) << r.row;
+    EXPECT_STREQ(GKey_Spec(r.row), r.rule) << r.row;
   }
 }
 
@@ -94,10 +94,10 @@ TEST(KeyTableCheck, SpecsPerRowAndTheTopRow) {
   };
   for (const Row& r : rows) {
     Strings values(kKeyRows, "1");
-    std::map<int, std::string> specs;
+    std::map<int, std::string> rules;
     int idx = 0;
-    auto check = [&](const std::string& v, const char* spec) {
-      specs[idx++] = spec;
+    auto check = [&](const std::string& v, const char* rule) {
+      rules[idx++] = rule;
       return v != "bad";
     };
     if (r.badRow >= 0) values[r.badRow] = "bad";
@@ -105,12 +105,12 @@ TEST(KeyTableCheck, SpecsPerRowAndTheTopRow) {
     EXPECT_EQ(GKey_Check(values, check, kKeyRows, failRow, topRow), r.ok) << r.what;
     EXPECT_EQ(failRow, r.failRow) << r.what;
     EXPECT_EQ(topRow, r.topRow) << r.what;
-    EXPECT_EQ(specs[0], "n=4") << r.what;
+    EXPECT_EQ(rules[0], "n=4") << r.what;
     if (r.ok) {
-      EXPECT_EQ(specs.size(), static_cast<size_t>(kKeyRows)) << r.what;
-      EXPECT_EQ(specs[84], "m=2") << r.what;
+      EXPECT_EQ(rules.size(), static_cast<size_t>(kKeyRows)) << r.what;
+      EXPECT_EQ(rules[84], "m=2") << r.what;
     } else {
-      EXPECT_EQ(specs.size(), static_cast<size_t>(r.failRow) + 1) << r.what;  // stops at the first
+      EXPECT_EQ(rules.size(), static_cast<size_t>(r.failRow) + 1) << r.what;  // stops at the first
     }
   }
 }

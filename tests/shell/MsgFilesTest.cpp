@@ -24,14 +24,14 @@ constexpr std::string_view kFallbackText = "Can not read messagefile";
 constexpr size_t kMaxLineBytes = 60;
 constexpr size_t kMaxLines = 5;
 
-struct MsgFileSpec {
+struct MsgFileLayout {
   const char* path;  // below sample/
   int fields;
   std::vector<std::string> shown;  // the numbers the program shows
   std::set<std::string> confirmations;
 };
 
-const MsgFileSpec kOrvoMessages{
+const MsgFileLayout kOrvoMessages{
     "MSGDLG.DAT",
     4,
     {"0003", "0005", "0006", "0007", "0501", "5201", "5202", "5301", "5501", "5502", "5503", "5504", "5506",
@@ -49,22 +49,22 @@ const MsgFileSpec kOrvoMessages{
      "7017", "7018", "7021", "7101", "7102", "7501", "7701", "7801", "7802", "7803", "7804",
      "7901"}};
 
-const MsgFileSpec kKvEditMessages{
+const MsgFileLayout kKvEditMessages{
     "KV_EDIT/KV-EDITMsgDlg.Dat", 4, {"3001", "3002", "3003", "3004", "3005", "3006"}, {"3001"}};
 
-const MsgFileSpec kAdminMessages{"ORVO_ADMIN/MSGDLG.DAT",
+const MsgFileLayout kAdminMessages{"ORVO_ADMIN/MSGDLG.DAT",
                                  4,
                                  {"0003", "0302", "0303", "0401", "0402", "0403", "0404",
                                   "7004", "7005", "7103", "8045", "9005"},
                                  {"7004", "7005", "7103"}};
 
 // Every prompt can be cancelled by its caller, so all are "confirmations".
-const MsgFileSpec kOrvoPrompts{"INPDLG.DAT",
+const MsgFileLayout kOrvoPrompts{"INPDLG.DAT",
                                8,
                                {"1201", "1202", "1401", "1701", "1702"},
                                {"1201", "1202", "1401", "1701", "1702"}};
 
-const MsgFileSpec* const kAllFiles[] = {&kOrvoMessages, &kKvEditMessages, &kAdminMessages,
+const MsgFileLayout* const kAllFiles[] = {&kOrvoMessages, &kKvEditMessages, &kAdminMessages,
                                         &kOrvoPrompts};
 
 std::string SamplePath(const char* rel) {
@@ -109,12 +109,12 @@ bool IsKey(std::string_view line) {
 }
 
 // Checks the layout of every line of a file.
-void CheckLines(const MsgFileSpec& spec) {
-  SCOPED_TRACE(spec.path);
+void CheckLines(const MsgFileLayout& layout) {
+  SCOPED_TRACE(layout.path);
   std::set<std::string> keys;
   std::string data;
-  if (!ReadAll(SamplePath(spec.path), data)) {
-    ADD_FAILURE() << "cannot read " << SamplePath(spec.path);
+  if (!ReadAll(SamplePath(layout.path), data)) {
+    ADD_FAILURE() << "cannot read " << SamplePath(layout.path);
     return;
   }
   EXPECT_GE(data.size(), 2u);
@@ -132,8 +132,8 @@ void CheckLines(const MsgFileSpec& spec) {
 
     // No quoting: a comma in a caption or text would shift every field.
     std::vector<std::string> f = SplitOn(std::string_view(line).substr(6), ",");
-    ASSERT_EQ(static_cast<int>(f.size()), spec.fields);
-    std::string okFlag = f[spec.fields - 2], cancelFlag = f[spec.fields - 1];
+    ASSERT_EQ(static_cast<int>(f.size()), layout.fields);
+    std::string okFlag = f[layout.fields - 2], cancelFlag = f[layout.fields - 1];
     EXPECT_TRUE(okFlag == "0" || okFlag == "1") << okFlag;
     EXPECT_TRUE(cancelFlag == "0" || cancelFlag == "1") << cancelFlag;
     EXPECT_TRUE(okFlag == "1" || cancelFlag == "1") << "no button to close the dialog";
@@ -149,42 +149,42 @@ void CheckLines(const MsgFileSpec& spec) {
 }
 
 // The numbers of a file's lines, read without any check.
-std::set<std::string> KeysOf(const MsgFileSpec& spec) {
+std::set<std::string> KeysOf(const MsgFileLayout& layout) {
   std::set<std::string> keys;
   std::string data;
-  if (!ReadAll(SamplePath(spec.path), data)) return keys;
+  if (!ReadAll(SamplePath(layout.path), data)) return keys;
   for (const std::string& line : SplitOn(data, "\r\n"))
     if (IsKey(line)) keys.insert(line.substr(1, 4));
   return keys;
 }
 
 TEST(MsgFiles, EveryLineParsesAsWritten) {
-  for (const MsgFileSpec* spec : kAllFiles) CheckLines(*spec);
+  for (const MsgFileLayout* layout : kAllFiles) CheckLines(*layout);
 }
 
 TEST(MsgFiles, HoldExactlyTheNumbersTheProgramShows) {
-  for (const MsgFileSpec* spec : kAllFiles) {
-    SCOPED_TRACE(spec->path);
-    std::set<std::string> keys = KeysOf(*spec);
-    std::set<std::string> shown(spec->shown.begin(), spec->shown.end());
-    EXPECT_EQ(shown.size(), spec->shown.size()) << "the list names a number twice";
+  for (const MsgFileLayout* layout : kAllFiles) {
+    SCOPED_TRACE(layout->path);
+    std::set<std::string> keys = KeysOf(*layout);
+    std::set<std::string> shown(layout->shown.begin(), layout->shown.end());
+    EXPECT_EQ(shown.size(), layout->shown.size()) << "the list names a number twice";
     EXPECT_EQ(keys, shown);
-    for (const std::string& c : spec->confirmations) EXPECT_TRUE(shown.count(c)) << c;
+    for (const std::string& c : layout->confirmations) EXPECT_TRUE(shown.count(c)) << c;
   }
 }
 
 TEST(MsgFiles, MessagesLoadWithTheirButtons) {
-  for (const MsgFileSpec* spec : {&kOrvoMessages, &kKvEditMessages, &kAdminMessages}) {
-    std::string path = SamplePath(spec->path);
-    for (const std::string& n : spec->shown) {
-      SCOPED_TRACE(std::string(spec->path) + " " + n);
+  for (const MsgFileLayout* layout : {&kOrvoMessages, &kKvEditMessages, &kAdminMessages}) {
+    std::string path = SamplePath(layout->path);
+    for (const std::string& n : layout->shown) {
+      SCOPED_TRACE(std::string(layout->path) + " " + n);
       // Cancel as fallback button tells a fallback apart from a real line.
       MsgDlgContent m = MsgDlg_Load(path, n, true);
       EXPECT_NE(m.text, kFallbackText);
       EXPECT_FALSE(m.caption.empty());
       EXPECT_TRUE(m.ok);
       // Questions need both answers; errors and notices have nothing to cancel.
-      EXPECT_EQ(m.cancel, spec->confirmations.count(n) == 1);
+      EXPECT_EQ(m.cancel, layout->confirmations.count(n) == 1);
     }
   }
 }
