@@ -11,6 +11,7 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "bench/RateKeeper.h"
 #include "transfer/Control_Unit.h"
 
 namespace {
@@ -188,32 +189,16 @@ BENCHMARK(BM_LineCheck)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ControlParse)->Unit(benchmark::kMicrosecond);
 
 // Keeps the line rates for the summary.
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  // Colour only on a terminal: the last lines are read by scripts.
-  explicit RateReporter(bool color) : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      if (r.error_occurred) continue;
-      auto it = r.counters.find("items_per_second");
-      if (it == r.counters.end()) continue;
-      double& best = rates[r.run_name.function_name];
-      best = std::max(best, static_cast<double>(it->second.value));
-    }
-  }
-  std::map<std::string, double> rates;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RateReporter reporter(::isatty(STDOUT_FILENO) != 0);
+  RateKeeper reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  double check = reporter.rates["BM_LineCheck"];
-  double bare = reporter.rates["BM_BareSplit"];
+  double check = reporter.Best("BM_LineCheck");
+  double bare = reporter.Best("BM_BareSplit");
   std::printf("lines_per_second: %.0f\n", check);
   std::printf("ratio: %.4f\n", bare > 0 ? check / bare : 0.0);
   return check > 0 ? 0 : 1;

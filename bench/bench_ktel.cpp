@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "bench/RateKeeper.h"
 #include "phone/KTel_Unit.h"
 #include "platform/Cp932.h"
 #include "platform/FileSys.h"
@@ -74,30 +75,17 @@ BENCHMARK(BM_Import);
 BENCHMARK(BM_ImportLongTail);
 BENCHMARK(BM_BareReadWrite);
 
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  explicit RateReporter(bool color) : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      auto it = r.counters.find("items_per_second");
-      if (!r.error_occurred && it != r.counters.end())
-        rates[r.run_name.function_name] = static_cast<double>(it->second.value);
-    }
-  }
-  std::map<std::string, double> rates;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RateReporter reporter(::isatty(STDOUT_FILENO) != 0);
+  RateKeeper reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  double import = reporter.rates["BM_Import"];
-  double tail = reporter.rates["BM_ImportLongTail"];
-  double bare = reporter.rates["BM_BareReadWrite"];
+  double import = reporter.Best("BM_Import");
+  double tail = reporter.Best("BM_ImportLongTail");
+  double bare = reporter.Best("BM_BareReadWrite");
   std::printf("long_tail_ratio: %.4f\n", import > 0 ? tail / import : 0.0);
   std::printf("ratio: %.4f\n", bare > 0 ? import / bare : 0.0);
   return import > 0 && tail > 0 ? 0 : 1;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RateKeeper.h"
 #include "kv_edit/KvWrite.h"
 #include "platform/FileSys.h"
 
@@ -70,30 +71,17 @@ void BM_BareReadReplace(benchmark::State& state) {
 BENCHMARK(BM_Register)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareReadReplace)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  explicit RateReporter(bool color) : ConsoleReporter(color ? OO_ColorTabular : OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      auto it = r.counters.find("items_per_second");
-      if (!r.error_occurred && it != r.counters.end())
-        rates[r.run_name.function_name] = static_cast<double>(it->second.value);
-    }
-  }
-  std::map<std::string, double> rates;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   F();  // the files are made before any timing starts
-  RateReporter reporter(::isatty(STDOUT_FILENO) != 0);
+  RateKeeper reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  double reg = reporter.rates["BM_Register"];
-  double bare = reporter.rates["BM_BareReadReplace"];
+  double reg = reporter.Best("BM_Register");
+  double bare = reporter.Best("BM_BareReadReplace");
   std::printf("ratio: %.4f\n", bare > 0 ? reg / bare : 0.0);
   return reg > 0 ? 0 : 1;
 }

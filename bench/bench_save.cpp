@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/RateKeeper.h"
 #include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
 #include "platform/FileSys.h"
@@ -88,23 +89,7 @@ void BM_Bare(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kLines);
 }
 
-class Keeper : public benchmark::ConsoleReporter {
- public:
-  Keeper() : ConsoleReporter(OO_Tabular) {}
-  std::map<std::string, std::vector<double>> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      auto it = r.counters.find("items_per_second");
-      if (it != r.counters.end() && !r.error_occurred) rates[r.run_name.function_name].push_back(it->second.value);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -157,7 +142,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_Bare", BM_Bare)->Iterations(2)->UseRealTime();
     benchmark::RegisterBenchmark("BM_Save", BM_Save)->Iterations(2)->UseRealTime();
   }
-  Keeper keeper;
+  RateKeeper keeper;
   benchmark::RunSpecifiedBenchmarks(&keeper);
   benchmark::Shutdown();
   Udp_SetTimer(nullptr);

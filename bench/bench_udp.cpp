@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RateKeeper.h"
 #include "link/ConnLogin.h"
 #include "link/UDP_Unit.h"
 #include "link/UserTimerUnit.h"
@@ -68,23 +69,7 @@ void BM_Bare(benchmark::State& state) {
 constexpr int kPairs = 15;
 
 // Keeps the rate of every run, in order.
-class Keeper : public benchmark::ConsoleReporter {
- public:
-  Keeper() : ConsoleReporter(OO_Tabular) {}
-  std::map<std::string, std::vector<double>> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      auto it = r.counters.find("items_per_second");
-      if (it != r.counters.end() && !r.error_occurred) rates[r.run_name.function_name].push_back(it->second.value);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 bool LogIn(const std::string& pw) {
   uint8_t reply[UDP_REPLY_BUF];
@@ -130,7 +115,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_Bare", BM_Bare)->MinTime(0.2)->UseRealTime();
     benchmark::RegisterBenchmark("BM_Transact", BM_Transact)->MinTime(0.2)->UseRealTime();
   }
-  Keeper keeper;
+  RateKeeper keeper;
   benchmark::RunSpecifiedBenchmarks(&keeper);
   benchmark::Shutdown();
   Udp_Close();
