@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <algorithm>
 
 #include "phone/ui/CsvPick.h"
 #include "platform/FileSys.h"
@@ -22,14 +23,33 @@ bool IsTitleByte(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || (c >= 0xA
 
 QString PathText(const std::string& path) { return QString::fromStdString(path); }
 
-QSpinBox* Spin(QWidget* parent, int lo, int hi, int x, int y) {
-  auto* s = new QSpinBox(parent);
-  s->setRange(lo, hi);
+KTelSpin* Spin(QWidget* parent, int lo, int hi, int emptyValue, int x, int y) {
+  auto* s = new KTelSpin(lo, hi, emptyValue, parent);
   s->setGeometry(x, y, 48, 24);
   return s;
 }
 
 }  // namespace
+
+KTelSpin::KTelSpin(int lo, int hi, int emptyValue, QWidget* parent) : QSpinBox(parent), empty_(emptyValue) {
+  setRange(lo, hi);
+}
+
+QValidator::State KTelSpin::validate(QString& text, int&) const {
+  if (text.size() > 2) return QValidator::Invalid;
+  for (QChar c : text)
+    if (c < u'0' || c > u'9') return QValidator::Invalid;
+  if (text.isEmpty()) return QValidator::Intermediate;
+  const int v = text.toInt();
+  return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+void KTelSpin::fixup(QString& text) const {
+  std::string cleaned;
+  ktel::CheckNum(text.toStdString(), 2, cleaned);
+  text = cleaned.empty() ? QString::number(empty_)
+                         : QString::number(std::clamp(std::stoi(cleaned), minimum(), maximum()));
+}
 
 QValidator::State KTelTitleValidator::validate(QString& input, int&) const {
   auto bytes = FromQ(input);
@@ -69,22 +89,22 @@ TKTel_Frm::TKTel_Frm(QWidget* parent) : QWidget(parent) {
   TimeOff_RadioButton->setGeometry(10, 24, 70, 24);
   TimeOn_RadioButton = new QRadioButton(Time_GrpBox);
   TimeOn_RadioButton->setGeometry(84, 24, 90, 24);
-  TimeMon_SEdt = Spin(Time_GrpBox, 1, 12, 180, 24);
+  TimeMon_SEdt = Spin(Time_GrpBox, 1, 12, 1, 180, 24);
   TimeMon_Lbl = new QLabel(Time_GrpBox);
   TimeMon_Lbl->setGeometry(230, 24, 20, 24);
-  TimeDay_SEdt = Spin(Time_GrpBox, 1, 31, 254, 24);
+  TimeDay_SEdt = Spin(Time_GrpBox, 1, 31, 1, 254, 24);
   TimeDay_Lbl = new QLabel(Time_GrpBox);
   TimeDay_Lbl->setGeometry(304, 24, 20, 24);
-  TimeHour_SEdt = Spin(Time_GrpBox, 0, 23, 328, 24);
+  TimeHour_SEdt = Spin(Time_GrpBox, 0, 23, 0, 328, 24);
   TimeHour_Lbl = new QLabel(Time_GrpBox);
   TimeHour_Lbl->setGeometry(378, 24, 20, 24);
-  TimeMin_SEdt = Spin(Time_GrpBox, 0, 59, 402, 24);
+  TimeMin_SEdt = Spin(Time_GrpBox, 0, 59, 0, 402, 24);
   TimeMin_Lbl = new QLabel(Time_GrpBox);
   TimeMin_Lbl->setGeometry(452, 24, 20, 24);
 
   KGroup_Lbl = new QLabel(this);
   KGroup_Lbl->setGeometry(18, 214, 200, 24);
-  KGroup_SEdt = Spin(this, 1, 99, 220, 214);
+  KGroup_SEdt = Spin(this, 1, 99, 1, 220, 214);
 
   Msg_ListView = new QTreeWidget(this);
   Msg_ListView->setGeometry(8, 246, 617, 110);
@@ -165,7 +185,7 @@ void TKTel_Frm::Group_BitBtnClick() { Choose(groupPath_, Group_Edit); }
 
 void TKTel_Frm::TimeRadioClick() {
   bool timed = TimeOn_RadioButton->isChecked();
-  for (QSpinBox* s : {TimeMon_SEdt, TimeDay_SEdt, TimeHour_SEdt, TimeMin_SEdt}) s->setEnabled(timed);
+  for (KTelSpin* s : {TimeMon_SEdt, TimeDay_SEdt, TimeHour_SEdt, TimeMin_SEdt}) s->setEnabled(timed);
 }
 
 void TKTel_Frm::TimeMon_SEdtChange() {
@@ -206,6 +226,9 @@ void TKTel_Frm::AddMsgList(const ktel::Warning& w) {
 }
 
 void TKTel_Frm::Reg_BitBtnClick() {
+  // A field still being typed in (Register by its mnemonic) is taken as it
+  // would be when it loses the focus.
+  for (KTelSpin* f : {TimeMon_SEdt, TimeDay_SEdt, TimeHour_SEdt, TimeMin_SEdt, KGroup_SEdt}) f->interpretText();
   ktel::BookSettings s = Settings();
   if (int m = ktel::CheckAhead(adrPath_, groupPath_, s.title)) {
     MsgDlg_Show(std::to_string(m));

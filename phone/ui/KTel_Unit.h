@@ -23,6 +23,21 @@ class KTelTitleValidator : public QValidator {
   State validate(QString& input, int& pos) const override;
 };
 
+// A number field of the import: digits only, two at most ("+", "-" and "."
+// never pass). When it loses the focus an emptied field takes its empty
+// value and a number out of range the nearest bound.
+class KTelSpin : public QSpinBox {
+ public:
+  KTelSpin(int lo, int hi, int emptyValue, QWidget* parent);
+
+ protected:
+  QValidator::State validate(QString& text, int& pos) const override;
+  void fixup(QString& text) const override;
+
+ private:
+  int empty_;
+};
+
 class TKTel_Frm : public QWidget {
   Q_OBJECT
  public:
@@ -41,16 +56,16 @@ class TKTel_Frm : public QWidget {
   QGroupBox* Time_GrpBox;
   QRadioButton* TimeOff_RadioButton;
   QRadioButton* TimeOn_RadioButton;
-  QSpinBox* TimeMon_SEdt;
+  KTelSpin* TimeMon_SEdt;
   QLabel* TimeMon_Lbl;
-  QSpinBox* TimeDay_SEdt;
+  KTelSpin* TimeDay_SEdt;
   QLabel* TimeDay_Lbl;
-  QSpinBox* TimeHour_SEdt;
+  KTelSpin* TimeHour_SEdt;
   QLabel* TimeHour_Lbl;
-  QSpinBox* TimeMin_SEdt;
+  KTelSpin* TimeMin_SEdt;
   QLabel* TimeMin_Lbl;
   QLabel* KGroup_Lbl;
-  QSpinBox* KGroup_SEdt;
+  KTelSpin* KGroup_SEdt;
   QTreeWidget* Msg_ListView;
   QPushButton* Reg_BitBtn;
   QPushButton* Ext_BitBtn;

@@ -10,8 +10,10 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QStyleOption>
 #include <QValidator>
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "platform/Cp932.h"
@@ -48,23 +50,62 @@ bool NameByte(unsigned char c) {
   return ((c >= 0x20 && c < 0x80) || (c >= 0xA1 && c < 0xE0)) && c != '<' && c != '>' && c != 0x7F;
 }
 
+// The characters of a text one by one (surrogate pairs kept together).
+std::vector<QString> Chars(const QString& text) {
+  std::vector<QString> out;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    out.push_back(text.mid(i, n));
+    i += n - 1;
+  }
+  return out;
+}
+
 // The keys of a cell as a validator, so that paste and input methods are
-// covered: the cell's CP932 form must fit.
+// covered. What the cell held when its editing began stays editable: a name
+// read from the file may hold kanji that cannot be typed, and deleting never
+// makes a cell worse. Only characters the column refuses that were not there
+// before, and growth past the limit, are turned away.
 class CellValidator : public QValidator {
  public:
   CellValidator(int column, int mode, QObject* parent) : QValidator(parent), column_(column), mode_(mode) {}
+  // The cell's text as its editing began.
+  void SetStart(const QString& text) {
+    refusedBefore_.clear();
+    for (const QString& ch : Chars(text))
+      if (!Allowed(ch)) ++refusedBefore_[ch];
+    last_ = text;
+  }
   State validate(QString& input, int&) const override {
-    auto bytes = FromQLossless(input);
-    if (!bytes) return Invalid;
-    size_t limit = column_ == 1 ? kana::DialLimit(mode_) : kana::NameLimit(mode_);
-    if (bytes->size() > limit) return Invalid;
-    for (unsigned char c : *bytes)
-      if (column_ == 1 ? !DialByte(c, mode_) : !NameByte(c)) return Invalid;
+    std::map<QString, int> refused;
+    for (const QString& ch : Chars(input))
+      if (!Allowed(ch) && ++refused[ch] > Count(refusedBefore_, ch)) return Invalid;
+    const size_t limit = column_ == 1 ? kana::DialLimit(mode_) : kana::NameLimit(mode_);
+    const size_t bytes = Bytes(input);
+    if (bytes > limit && bytes >= Bytes(last_)) return Invalid;
+    last_ = input;
     return Acceptable;
   }
 
  private:
+  bool Allowed(const QString& ch) const {
+    auto b = FromQLossless(ch);
+    if (!b || b->size() != 1) return false;  // double-byte, or no CP932 form
+    const auto c = static_cast<unsigned char>((*b)[0]);
+    return column_ == 1 ? DialByte(c, mode_) : NameByte(c);
+  }
+  static int Count(const std::map<QString, int>& m, const QString& ch) {
+    auto it = m.find(ch);
+    return it == m.end() ? 0 : it->second;
+  }
+  static size_t Bytes(const QString& text) {
+    size_t n = 0;
+    for (const QString& ch : Chars(text)) n += FromQLossless(ch).value_or("??").size();
+    return n;
+  }
   int column_, mode_;
+  std::map<QString, int> refusedBefore_;
+  mutable QString last_;
 };
 
 class OwnerKeyValidator : public QValidator {
@@ -93,21 +134,114 @@ class CellDelegate : public QStyledItemDelegate {
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->setValidator(new CellValidator(index.column(), *mode_, e));
     return w;
   }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    if (auto* e = qobject_cast<QLineEdit*>(editor))
+      if (auto* v = dynamic_cast<CellValidator*>(const_cast<QValidator*>(e->validator())))
+        v->SetStart(index.data(Qt::EditRole).toString());
+    QStyledItemDelegate::setEditorData(editor, index);
+  }
+
+ protected:
+  // Enter moves on to the next cell as Tab does.
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
+          (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        return QStyledItemDelegate::eventFilter(o, &tab);
+      }
+    }
+    return QStyledItemDelegate::eventFilter(o, e);
+  }
 
  private:
   const int* mode_;
 };
 
+// Heading and data rows share one height; the grids are made exactly high
+// enough for the heading and ten data rows.
+constexpr int kRowHeight = 21;
+constexpr int kVisibleRows = 10;
+
+// Headings fill their columns to the edge: the columns are as wide as their
+// longest heading, with no room for the usual margins.
+class GridHeader : public QHeaderView {
+ public:
+  explicit GridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+    setSectionsClickable(false);
+    setHighlightSections(false);
+    setMinimumSectionSize(0);
+    setSectionResizeMode(QHeaderView::Fixed);
+    setFixedHeight(kRowHeight);
+  }
+
+ protected:
+  QSize sectionSizeFromContents(int logical) const override {
+    return {fontMetrics().horizontalAdvance(Text(logical)), kRowHeight};
+  }
+  void paintSection(QPainter* p, const QRect& rect, int logical) const override {
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logical;
+    style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+    const QString text = Text(logical);
+    const int inset = std::clamp(rect.width() - fontMetrics().horizontalAdvance(text), 0, 2);
+    p->save();
+    p->setClipRect(rect);
+    p->setPen(palette().color(QPalette::ButtonText));
+    p->drawText(rect.adjusted(inset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p->restore();
+  }
+
+ private:
+  QString Text(int logical) const {
+    return model() ? model()->headerData(logical, orientation(), Qt::DisplayRole).toString() : QString();
+  }
+};
+
+// The number column is no cell to type in: Tab and Enter pass over it.
+class SpdGrid : public QTableWidget {
+ public:
+  using QTableWidget::QTableWidget;
+
+ protected:
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers mods) override {
+    QModelIndex i = QTableWidget::moveCursor(action, mods);
+    if (!i.isValid() || i.column() != 0) return i;
+    if (action == MoveNext) return model()->index(i.row(), 1);
+    if (action == MovePrevious) {
+      const int row = i.row() > 0 ? i.row() - 1 : rowCount() - 1;
+      return model()->index(row, 2);
+    }
+    return i;
+  }
+};
+
 QTableWidget* MakeGrid(QWidget* parent, const int* mode) {
-  auto* g = new QTableWidget(parent);
+  auto* g = new SpdGrid(parent);
   g->setColumnCount(3);
+  g->setHorizontalHeader(new GridHeader(g));
   g->verticalHeader()->hide();
+  g->verticalHeader()->setMinimumSectionSize(0);
+  g->verticalHeader()->setDefaultSectionSize(kRowHeight);
+  g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   g->setSelectionMode(QAbstractItemView::NoSelection);
   g->setEditTriggers(QAbstractItemView::AllEditTriggers);
   g->setItemDelegate(new CellDelegate(mode, g));
   g->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   g->setTabKeyNavigation(true);
   return g;
+}
+
+// Closes a cell's open editor, keeping what was typed.
+void CloseEditor(QTableWidget* g) {
+  for (QLineEdit* e : g->viewport()->findChildren<QLineEdit*>()) {
+    if (!e->isVisible()) continue;
+    emit g->itemDelegate()->commitData(e);
+    emit g->itemDelegate()->closeEditor(e, QAbstractItemDelegate::NoHint);
+  }
 }
 
 }  // namespace
@@ -197,9 +331,14 @@ TKana_Fm::TKana_Fm(QWidget* parent) : QWidget(parent) {
       active_ = g;
       QTableWidget* other = g == Dial_StrGrd ? Dial2_StrGrd : Dial_StrGrd;
       other->clearSelection();
+      other->setSelectionMode(QAbstractItemView::NoSelection);
+      other->setEditTriggers(QAbstractItemView::AllEditTriggers);
       other->setCurrentCell(0, 1);
       RowButtons(false);
     });
+
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(Dial_StrGrd->model(), signal, this, [this] { FitGrids(); });
 
   Lang_Kana(this);
   int h = 408;
@@ -280,12 +419,12 @@ void TKana_Fm::Layout() {
     else
       heads = {QString(), ToQ(KanaKeyHeading[1]), ToQ(KanaValueHeading[2])};
     g->setHorizontalHeaderLabels(heads);
-    g->setVerticalScrollBarPolicy(owners ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
     g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    g->setEditTriggers(QAbstractItemView::AllEditTriggers);
   }
-  int gridWidth = widths[mode_][0] + widths[mode_][1] + widths[mode_][2] + 24;
-  Dial_StrGrd->setGeometry(8, owners ? 88 : 56, gridWidth, owners ? 236 : 268);
-  Dial2_StrGrd->setGeometry(16 + gridWidth, 88, gridWidth, 236);
+  const int gridHeight = kRowHeight * (kVisibleRows + 1) + 2 * Dial_StrGrd->frameWidth();
+  Dial_StrGrd->setGeometry(8, owners ? 88 : 56, Dial_StrGrd->width(), gridHeight);
+  Dial2_StrGrd->setGeometry(Dial2_StrGrd->x(), 88, Dial2_StrGrd->width(), gridHeight);
   Dial2_StrGrd->setVisible(false);
   Dial_StrGrd->setVisible(!owners);
   if (mode_ == kana::kSystem) {
@@ -302,6 +441,27 @@ void TKana_Fm::Layout() {
   } else {
     FillDirectory({});
   }
+  FitGrids();
+}
+
+// A grid is as wide as its columns, and wider by its scroll bar while it
+// has one: the system list always, the directory once it has more rows than
+// it shows.
+void TKana_Fm::FitGrids() {
+  for (QTableWidget* g : {Dial_StrGrd, Dial2_StrGrd}) {
+    const bool bar = mode_ == kana::kSystem ||
+                     (mode_ == kana::kDirectory && g == Dial_StrGrd && g->rowCount() > kVisibleRows);
+    g->setVerticalScrollBarPolicy(bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    int w = 2 * g->frameWidth();
+    for (int c = 0; c < g->columnCount(); ++c) w += g->columnWidth(c);
+    if (bar) {
+      w += g->verticalScrollBar()->sizeHint().width();
+      if (g->style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, g))
+        w += g->style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, g);
+    }
+    g->resize(w, g->height());
+  }
+  Dial2_StrGrd->move(Dial_StrGrd->x() + Dial_StrGrd->width() + 8, Dial2_StrGrd->y());
 }
 
 void TKana_Fm::FormShow() {
@@ -470,6 +630,7 @@ void TKana_Fm::ShowOwner(int index) {
   for (QTableWidget* g : {Dial_StrGrd, Dial2_StrGrd}) {
     g->clearSelection();
     g->setSelectionMode(QAbstractItemView::NoSelection);
+    g->setEditTriggers(QAbstractItemView::AllEditTriggers);
     g->setCurrentCell(0, 1);
   }
   active_ = Dial_StrGrd;
@@ -510,8 +671,19 @@ bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
     return false;
   }
   QTableWidget* g = nullptr;
-  for (QTableWidget* t : {Dial_StrGrd, Dial2_StrGrd})
+  for (QTableWidget* t : {Dial_StrGrd, Dial2_StrGrd}) {
     if (watched == t->viewport()) g = t;
+    // Enter on the grid itself (no cell being typed in) moves on as Tab.
+    if (watched == t && e->type() == QEvent::KeyPress) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
+          (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(t, &tab);
+        return true;
+      }
+    }
+  }
   if (!g) return QWidget::eventFilter(watched, e);
   auto* me = dynamic_cast<QMouseEvent*>(e);
   if (!me) return false;
@@ -521,7 +693,12 @@ bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
     if (!idx.isValid()) return false;
     active_ = g;
     if (idx.column() == 0) {
+      // Row selection: the grid never sees this press, so the row is made
+      // current here; insert goes in right after it.
+      CloseEditor(g);
+      g->setEditTriggers(QAbstractItemView::NoEditTriggers);
       g->setFocus();
+      g->selectionModel()->setCurrentIndex(g->model()->index(idx.row(), 1), QItemSelectionModel::NoUpdate);
       dragGrid_ = g;
       anchor_ = idx.row();
       scroll_ = 0;
@@ -530,6 +707,7 @@ bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
     }
     g->clearSelection();
     g->setSelectionMode(QAbstractItemView::NoSelection);
+    g->setEditTriggers(QAbstractItemView::AllEditTriggers);
     RowButtons(false);
     return false;
   }
@@ -705,7 +883,7 @@ void TKana_Fm::Print_BitBtnClick() {
 
 bool TKana_Fm::PrintList() {
   QPrinter* printer = Orvo_Printer();
-  if (!printer) return false;
+  if (!Orvo_PrinterReady(printer)) return false;
   printer->setDocName("O.R.V.O");
   QPainter p;
   if (!p.begin(printer)) return false;

@@ -96,6 +96,7 @@ class TKana_Fm : public QWidget {
 
  private:
   void Layout();
+  void FitGrids();
   void LoadFile();
   void StoreGrids();
   void ShowOwner(int index);

@@ -30,9 +30,13 @@ namespace {
 // the font is made on the UI thread beforehand.
 class QtDumpCanvas : public TelPrintCanvas {
  public:
-  QtDumpCanvas() : font_(Orvo_Font(12)) { font_.setPointSize(8); }
+  // The program's printer is made here, on the UI thread, if nothing has
+  // made it yet.
+  QtDumpCanvas() : font_(Orvo_Font(12)), printer_(Orvo_Printer()) { font_.setPointSize(8); }
   bool Begin(const std::string& jobName) override {
-    printer_ = Orvo_Printer();
+    // With no printer the job would vanish without a word: it is refused,
+    // and the form says so.
+    if (!Orvo_PrinterReady(printer_)) return false;
     printer_->setDocName(QString::fromStdString(jobName));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_)) {
@@ -204,8 +208,14 @@ TTel_Frm::TTel_Frm(QWidget* parent) : QWidget(parent) {
     uint8_t c = code;
     connect(b, &QPushButton::clicked, this, [this, c] { ComSend(c); });
   }
-  connect(File_RdoBtn, &QRadioButton::clicked, this, &TTel_Frm::File_RdoBtnClick);
-  connect(Printer_RdoBtn, &QRadioButton::clicked, this, &TTel_Frm::Printer_RdoBtnClick);
+  // On the state change, so that the keyboard and accessibility switch the
+  // output as a click does.
+  connect(File_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) File_RdoBtnClick();
+  });
+  connect(Printer_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Printer_RdoBtnClick();
+  });
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TTel_Frm::Chg_BitBtnClick);
   connect(Ext_BitBtn, &QPushButton::clicked, this, &TTel_Frm::Ext_BitBtnClick);
 
