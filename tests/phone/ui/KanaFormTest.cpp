@@ -2,23 +2,63 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScrollBar>
 #include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#if ORVO_HAVE_CUPS
+#include <cups/cups.h>
+#endif
 
 #include "orvo/OrvoForms.h"
 #include "phone/Kana_Unit.h"
 #include "phone/ui/Kana_Form.h"
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
+#include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Printer.h"
 #include "transfer/ui/SelectionHost.h"
 #include "tests/link/ui/DialogScript.h"
+#include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 
 namespace {
+
+// No print system within reach, as on a machine without a printer: libcups
+// is pointed at a loopback port where no scheduler listens.
+class NoPrinter {
+ public:
+  NoPrinter() {
+    if (const char* old = std::getenv("CUPS_SERVER")) old_ = old;
+    ::setenv("CUPS_SERVER", "127.0.0.1:1", 1);
+    Reset();
+  }
+  ~NoPrinter() {
+    if (old_.empty()) ::unsetenv("CUPS_SERVER");
+    else ::setenv("CUPS_SERVER", old_.c_str(), 1);
+    Reset();
+  }
+  static bool Available() {
+#if ORVO_HAVE_CUPS
+    return true;
+#else
+    return false;
+#endif
+  }
+
+ private:
+  static void Reset() {
+#if ORVO_HAVE_CUPS
+    cupsSetServer(nullptr);  // read CUPS_SERVER again, drop the open connection
+#endif
+  }
+  std::string old_;
+};
 
 class KanaForm : public ::testing::Test {
  protected:
@@ -41,6 +81,7 @@ class KanaForm : public ::testing::Test {
     QApplication::processEvents();
   }
   void TearDown() override {
+    Orvo_Printer()->setOutputFileName(QString());
     Kana_Host().dataFolder = {};
     Selection_Host().show = {};
     delete Kana_Fm;
@@ -212,4 +253,196 @@ TEST_F(KanaForm, NoThousandthOwnerAndIdCardKeys) {
   EXPECT_TRUE(Kana_Fm->Dial_StrGrd->isVisible());
   EXPECT_FALSE(Kana_Fm->Dial2_StrGrd->isVisible());
   EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9807"}));
+}
+
+namespace {
+
+// Every data row from the top one to ten below it lies wholly inside the
+// grid's viewport, and so do the three columns.
+void ExpectTenRowsInView(QTableWidget* g, const char* what) {
+  const QRect view = g->viewport()->rect();
+  const int top = g->verticalScrollBar()->value();
+  for (int r = top; r < std::min(top + 10, g->rowCount()); ++r)
+    for (int c = 0; c < 3; ++c)
+      EXPECT_TRUE(view.contains(g->visualRect(g->model()->index(r, c)))) << what << " row " << r << " column " << c;
+}
+
+// Each heading fits its column: what the header needs is no more than the
+// column's width.
+void ExpectHeadingsFit(QTableWidget* g, const char* what) {
+  QHeaderView* h = g->horizontalHeader();
+  for (int c = 0; c < 3; ++c) {
+    const QString text = g->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_LE(QFontMetrics(h->font()).horizontalAdvance(text), h->sectionSize(c)) << what << " " << text.toStdString();
+    EXPECT_LE(h->sectionSizeHint(c), h->sectionSize(c)) << what << " " << text.toStdString();
+  }
+}
+
+}  // namespace
+
+TEST_F(KanaForm, EveryGridShowsItsTenRowsAndHeadings) {
+  Open(kana::kSystem);
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  ExpectTenRowsInView(g, "system");
+  ExpectHeadingsFit(g, "system");
+  EXPECT_TRUE(g->verticalScrollBar()->isVisible());
+  EXPECT_EQ(g->verticalScrollBar()->maximum(), 790);  // ten rows in view, so 791 to 800 at the end
+  g->verticalScrollBar()->setValue(790);
+  ExpectTenRowsInView(g, "system end");
+  Kana_Fm->Exit_BitBtnClick();
+
+  for (int mode : {kana::kPersonal, kana::kIdCard}) {
+    DialogScript script;
+    script.Then(1);
+    Open(mode);
+    Kana_Fm->SelectOwner("201");
+    for (QTableWidget* grid : {Kana_Fm->Dial_StrGrd, Kana_Fm->Dial2_StrGrd}) {
+      if (!grid->isVisible()) continue;
+      ASSERT_EQ(grid->rowCount(), 10);
+      EXPECT_FALSE(grid->verticalScrollBar()->isVisible());
+      ExpectTenRowsInView(grid, mode == kana::kPersonal ? "personal" : "ID card");
+      ExpectHeadingsFit(grid, mode == kana::kPersonal ? "personal" : "ID card");
+    }
+    EXPECT_EQ(Kana_Fm->Dial2_StrGrd->isVisible(), mode == kana::kPersonal);
+    if (mode == kana::kPersonal)
+      EXPECT_GE(Kana_Fm->Dial2_StrGrd->x(), Kana_Fm->Dial_StrGrd->geometry().right());
+    EXPECT_EQ(script.Shown().size(), 1u);
+    Kana_Fm->Exit_BitBtnClick();
+  }
+
+  // The directory takes a scroll bar, and the room for it, only beyond ten
+  // rows.
+  Open(kana::kDirectory);
+  g = Kana_Fm->Dial_StrGrd;
+  ExpectHeadingsFit(g, "directory");
+  const int narrow = g->width();
+  for (int rows = 1; rows <= 11; ++rows) {
+    if (rows > 1) Kana_Fm->Ins_BitBtnClick();
+    QApplication::processEvents();
+    ASSERT_EQ(g->rowCount(), rows);
+    EXPECT_EQ(g->verticalScrollBar()->isVisible(), rows > 10) << rows << " rows";
+    EXPECT_EQ(g->width() > narrow, rows > 10) << rows << " rows";
+    ExpectTenRowsInView(g, "directory");
+  }
+}
+
+TEST_F(KanaForm, InsertGoesAfterTheRowPressedByItsNumber) {
+  std::string file = "!c\r\n/DIR/\r\n";
+  for (int ext = 201; ext <= 212; ++ext) file += "NO=" + std::to_string(ext) + ">NAME=n" + std::to_string(ext) + ">\r\n";
+  dir.Write("data/SdExtensions.DAT", file);
+  Open(kana::kDirectory);
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  ASSERT_EQ(g->rowCount(), 12);
+  EXPECT_EQ(g->currentRow(), 0);
+  EXPECT_FALSE(Kana_Fm->Ins_BitBtn->isEnabled());
+  const QPoint at = g->visualRect(g->model()->index(9, 0)).center();  // the row of "210"
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(g->currentRow(), 9);
+  EXPECT_EQ(Kana_Fm->SelectedRows(g), std::vector<int>({9}));
+  ASSERT_TRUE(Kana_Fm->Ins_BitBtn->isEnabled());
+  QTest::mouseClick(Kana_Fm->Ins_BitBtn, Qt::LeftButton);
+  ASSERT_EQ(g->rowCount(), 13);
+  EXPECT_EQ(g->item(9, 1)->text(), "210");
+  EXPECT_EQ(g->item(10, 1)->text(), "");
+  EXPECT_EQ(g->item(11, 1)->text(), "211");
+  EXPECT_EQ(g->item(0, 1)->text(), "201");
+  EXPECT_EQ(g->item(1, 1)->text(), "202");
+  // A press on a data cell returns to typing there.
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, g->visualRect(g->model()->index(10, 1)).center());
+  EXPECT_EQ(g->currentRow(), 10);
+  EXPECT_TRUE(Kana_Fm->SelectedRows(g).empty());
+  EXPECT_FALSE(Kana_Fm->Ins_BitBtn->isEnabled());
+  EXPECT_NE(g->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(KanaForm, KeyboardEntryMovesOnAndKeepsKanjiNamesEditable) {
+  dir.Write("data/SdSystem.DAT", SjisLines({"!c", "/SPD/", "NO=003>DATA=12P<" "総務部" ">"}));
+  Open(kana::kSystem);
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  auto editor = [&] {
+    QLineEdit* e = Editor(g);
+    EXPECT_NE(e, nullptr) << "no cell editor open at " << g->currentRow() << "," << g->currentColumn();
+    return e;
+  };
+  // Typed as a dealer types: Enter after each field, as Tab would be.
+  g->setFocus();
+  g->setCurrentCell(0, 1);
+  for (const char* field : {"111", "nm", "222", "333"}) {
+    QLineEdit* e = editor();
+    ASSERT_NE(e, nullptr);
+    QTest::keyClicks(e, field);
+    QTest::keyClick(e, Qt::Key_Return);
+  }
+  EXPECT_EQ(g->item(0, 1)->text(), "111");
+  EXPECT_EQ(g->item(0, 2)->text(), "nm");
+  EXPECT_EQ(g->item(1, 1)->text(), "222");  // past the number column
+  EXPECT_EQ(g->item(1, 2)->text(), "333");
+  EXPECT_EQ(g->currentRow(), 2);
+  EXPECT_EQ(g->currentColumn(), 1);
+
+  // The name read from the file keeps its kanji and takes Backspace and
+  // new single-byte characters; no new kanji, no bracket.
+  g->setCurrentCell(3, 2);
+  QLineEdit* e = editor();
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->text(), QString::fromUtf8("総務部"));
+  QTest::keyClick(e, Qt::Key_End);
+  QTest::keyClick(e, Qt::Key_Backspace);
+  QTest::keyClicks(e, "ab<");
+  e->insert(QString::fromUtf8("課"));
+  EXPECT_EQ(e->text(), QString::fromUtf8("総務ab"));
+  QTest::keyClick(e, Qt::Key_Home);
+  QTest::keyClick(e, Qt::Key_Delete);
+  e->insert(QString::fromUtf8("総"));  // the kanji just deleted may come back
+  EXPECT_EQ(e->text(), QString::fromUtf8("総務ab"));
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(g->item(3, 2)->text(), QString::fromUtf8("総務ab"));
+  // So does the dial string with a letter the keys would refuse.
+  g->setCurrentCell(3, 1);
+  e = editor();
+  ASSERT_NE(e, nullptr);
+  QTest::keyClick(e, Qt::Key_End);
+  QTest::keyClick(e, Qt::Key_Backspace);
+  QTest::keyClicks(e, "xP9P");  // the "P" it held may come back, once
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(g->item(3, 1)->text(), "12P9");
+}
+
+// 印刷 either reaches the print system or says why not: with no printer,
+// "9091"; with the default printer (the PDF printer of the test command), a
+// completed job.
+TEST_F(KanaForm, PrintingWithAndWithoutAPrinter) {
+  dir.Write("data/SdExtensions.DAT", SjisLines({"!c", "/DIR/", "NO=201>NAME=a>", "NO=202>NAME=b>"}));
+  Open(kana::kDirectory);
+  QPrinter* printer = Orvo_Printer();
+  printer->setOutputFileName(QString());
+  if (!NoPrinter::Available()) GTEST_SKIP() << "built without CUPS";
+  {
+    NoPrinter none;
+    printer->setOutputFormat(QPrinter::NativeFormat);
+    ASSERT_TRUE(QPrinterInfo::availablePrinters().isEmpty());
+    DialogScript script;
+    script.Then(1);
+    Kana_Fm->Print_BitBtnClick();
+    EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9091"}));
+    EXPECT_TRUE(Kana_Fm->isEnabled());
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_FALSE(Conf_Dlg->isVisible());
+  }
+  if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  printer->setOutputFormat(QPrinter::NativeFormat);
+  printer->setPrinterName(QPrinterInfo::defaultPrinterName());
+  ASSERT_EQ(printer->printerName().toStdString(), cupspdf::DefaultPrinter());
+  const int before = cupspdf::LastJobId();
+  {
+    DialogScript script;
+    Kana_Fm->Print_BitBtnClick();
+    EXPECT_TRUE(script.Shown().empty());
+  }
+  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
+  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
+  const std::string pdf = cupspdf::OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(cupspdf::PdfPages(pdf), 1);
+  std::filesystem::remove(pdf);
 }
