@@ -8,11 +8,7 @@
 #include <QPrinterInfo>
 #include <QScrollBar>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
-#if ORVO_HAVE_CUPS
-#include <cups/cups.h>
-#endif
 
 #include "orvo/OrvoForms.h"
 #include "phone/Kana_Unit.h"
@@ -24,41 +20,11 @@
 #include "shell/ui/Printer.h"
 #include "transfer/ui/SelectionHost.h"
 #include "tests/link/ui/DialogScript.h"
+#include "tests/phone/ui/NoPrinter.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-// No print system within reach, as on a machine without a printer: libcups
-// is pointed at a loopback port where no scheduler listens.
-class NoPrinter {
- public:
-  NoPrinter() {
-    if (const char* old = std::getenv("CUPS_SERVER")) old_ = old;
-    ::setenv("CUPS_SERVER", "127.0.0.1:1", 1);
-    Reset();
-  }
-  ~NoPrinter() {
-    if (old_.empty()) ::unsetenv("CUPS_SERVER");
-    else ::setenv("CUPS_SERVER", old_.c_str(), 1);
-    Reset();
-  }
-  static bool Available() {
-#if ORVO_HAVE_CUPS
-    return true;
-#else
-    return false;
-#endif
-  }
-
- private:
-  static void Reset() {
-#if ORVO_HAVE_CUPS
-    cupsSetServer(nullptr);  // read CUPS_SERVER again, drop the open connection
-#endif
-  }
-  std::string old_;
-};
 
 class KanaForm : public ::testing::Test {
  protected:

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <filesystem>
 #include <QKeyEvent>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTest>
 
 #include "link/Comm_Unit.h"
@@ -30,6 +32,8 @@
 #include "tests/exchange/FakeTelephone.h"
 #include "tests/exchange/FakeUdp.h"
 #include "tests/link/ui/DialogScript.h"
+#include "tests/phone/ui/NoPrinter.h"
+#include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -95,6 +99,47 @@ TEST(TelKeys, KeyboardTable) {
   };
   for (const Row& r : rows)
     EXPECT_EQ(Tel_KeyCodeFor(r.key, r.mods, r.scan), r.code) << std::hex << r.key << " " << r.mods.toInt();
+}
+
+// The same keys on a Japanese and on a US layout, as X11 delivers them:
+// the key's position (native key code), the key symbol and the text that
+// the layout makes of it with Shift held.
+TEST(TelKeys, ShiftKeysByPositionOnBothLayouts) {
+  struct Press {
+    const char* what;
+    unsigned scan, keysym;
+    int key;
+    const char* text;
+    int code;
+  };
+  const Press presses[] = {
+      // Japanese layout: ":*" right of ";+", Shift+8 is "(".
+      {"JP Shift+:", 48, 0x2a, Qt::Key_Asterisk, "*", '*'},
+      {"JP Shift+;", 47, 0x2b, Qt::Key_Plus, "+", TEL_KEY_NONE},
+      {"JP Shift+8", 17, 0x28, Qt::Key_ParenLeft, "(", TEL_KEY_NONE},
+      {"JP Shift+3", 12, 0x23, Qt::Key_NumberSign, "#", '#'},
+      {"JP Shift+1", 10, 0x21, Qt::Key_Exclam, "!", TEL_KEY_NONE},
+      // US layout: the ":" key is ";", Shift+8 is "*".
+      {"US Shift+;", 47, 0x3a, Qt::Key_Colon, ":", '*'},
+      {"US Shift+'", 48, 0x22, Qt::Key_QuoteDbl, "\"", TEL_KEY_NONE},
+      {"US Shift+8", 17, 0x2a, Qt::Key_Asterisk, "*", TEL_KEY_NONE},
+      {"US Shift+3", 12, 0x23, Qt::Key_NumberSign, "#", '#'},
+      // A layout whose Shift+3 types another symbol still sends "#".
+      {"DE Shift+3", 12, 0xa7, Qt::Key_section, "\u00a7", '#'},
+      // The numeric pad's "*" with Shift has no entry.
+      {"pad Shift+*", 63, 0x2a, Qt::Key_Asterisk, "*", TEL_KEY_NONE},
+  };
+  for (const Press& p : presses) {
+    Qt::KeyboardModifiers mods = Qt::ShiftModifier;
+    if (p.scan == 63) mods |= Qt::KeypadModifier;
+    QKeyEvent e(QEvent::KeyPress, p.key, mods, p.scan, p.keysym, 0x1, QString::fromUtf8(p.text));
+    EXPECT_EQ(Tel_KeyCodeFor(e.key(), e.modifiers(), e.nativeScanCode()), p.code) << p.what;
+  }
+  // Without Shift the Japanese ":" key sends nothing; the digits go by
+  // their place too (an AZERTY "1" key types "&").
+  EXPECT_EQ(Tel_KeyCodeFor(Qt::Key_Colon, Qt::NoModifier, 48), TEL_KEY_NONE);
+  EXPECT_EQ(Tel_KeyCodeFor(Qt::Key_Ampersand, Qt::NoModifier, 10), '1');
+  EXPECT_EQ(Tel_KeyCodeFor(Qt::Key_1, Qt::NoModifier, 10), '1');
 }
 
 namespace {
@@ -171,6 +216,14 @@ void Key(QWidget* w, QEvent::Type t, int key, Qt::KeyboardModifiers m = Qt::NoMo
   QApplication::sendEvent(w, &e);
 }
 
+// A key as X11 delivers it: with its position, symbol and text.
+void NativeKey(QWidget* w, int key, Qt::KeyboardModifiers m, unsigned scan, unsigned keysym, const char* text) {
+  for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent e(t, key, m, scan, keysym, 0x1, QString::fromUtf8(text));
+    QApplication::sendEvent(w, &e);
+  }
+}
+
 }  // namespace
 
 TEST_F(TelForm, EthernetSessionFromTheMainWindow) {
@@ -198,11 +251,16 @@ TEST_F(TelForm, EthernetSessionFromTheMainWindow) {
   Key(focus, QEvent::KeyRelease, Qt::Key_1, Qt::ControlModifier);
   Key(focus, QEvent::KeyPress, Qt::Key_Backspace, Qt::ShiftModifier);
   Key(focus, QEvent::KeyRelease, Qt::Key_Backspace, Qt::ShiftModifier);
+  // The ":" key beside "L" with Shift is the star on both layouts;
+  // Shift+8 of a US layout is no key of the telephone.
+  NativeKey(focus, Qt::Key_Asterisk, Qt::ShiftModifier, 48, 0x2a, "*");  // Japanese
+  NativeKey(focus, Qt::Key_Asterisk, Qt::ShiftModifier, 17, 0x2a, "*");  // US Shift+8
+  NativeKey(focus, Qt::Key_Colon, Qt::ShiftModifier, 47, 0x3a, ":");     // US
   Key(focus, QEvent::KeyPress, Qt::Key_F10);  // swallowed, no latch left
   Key(focus, QEvent::KeyPress, Qt::Key_F12);
   Key(focus, QEvent::KeyRelease, Qt::Key_F12);
-  ASSERT_TRUE(tel.WaitKeys(5, 3000));
-  EXPECT_EQ(tel.Keys(), B({'5', '5', 0x91, 0x09, 0x1E}));
+  ASSERT_TRUE(tel.WaitKeys(7, 3000));
+  EXPECT_EQ(tel.Keys(), B({'5', '5', 0x91, 0x09, '*', '*', 0x1E}));
   EXPECT_EQ(QApplication::focusWidget(), f->Conf_BitBtn);
   EXPECT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[6]->text() == Disp("KEY 1E"); }, 3000));
 
@@ -221,7 +279,8 @@ TEST_F(TelForm, EthernetSessionFromTheMainWindow) {
   tel.Send(B({0x82}) + "PART\r\n");
   ASSERT_TRUE(QTest::qWaitFor([&] { return ReadAll(dir.path() + "Default.dmp") == body + "PART\r\n"; }, 3000));
   EXPECT_EQ(f->Session().TelDumpOutput, 1);
-  f->Printer_RdoBtn->click();
+  f->Printer_RdoBtn->setChecked(true);  // the state, as the keyboard or accessibility sets it
+  EXPECT_EQ(f->Session().TelOutputMode, 2);
   EXPECT_FALSE(f->Chg_BitBtn->isEnabled());
   EXPECT_EQ(f->Session().TelRecvState, 2);
   tel.Send("REST\r\n" + B({0x83}));
@@ -320,4 +379,86 @@ TEST_F(TelForm, SerialSessionAndNoPort) {
   EXPECT_EQ(tel.Ends(), 1);
   EXPECT_TRUE(serial.WaitIdle(3000));
   EXPECT_EQ(serial.Received(), B({0x80, 0x0A, 0x8F}));
+}
+
+TEST_F(TelForm, OutputSwitchFollowsItsStateFromTheKeyboard) {
+  main->Tel_BitBtn->click();  // no port: a form without a session
+  TTel_Frm* f = Tel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  ASSERT_TRUE(f->File_RdoBtn->isChecked());
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f, 3000));
+  f->File_RdoBtn->setFocus();
+  QTest::keyClick(f->File_RdoBtn, Qt::Key_Down);
+  EXPECT_TRUE(f->Printer_RdoBtn->isChecked());
+  EXPECT_EQ(f->Session().TelOutputMode, 2);
+  EXPECT_FALSE(f->Chg_BitBtn->isEnabled());
+  EXPECT_FALSE(f->FileName_Lbl->isEnabled());
+  f->File_RdoBtn->toggle();
+  EXPECT_EQ(f->Session().TelOutputMode, 1);
+  EXPECT_TRUE(f->Chg_BitBtn->isEnabled());
+  EXPECT_TRUE(f->FileName_Lbl->isEnabled());
+  // The next showing starts at the file again.
+  f->Printer_RdoBtn->setChecked(true);
+  f->Ext_BitBtn->click();
+  main->Tel_BitBtn->click();
+  EXPECT_TRUE(f->File_RdoBtn->isChecked());
+  EXPECT_EQ(f->Session().TelOutputMode, 1);
+  EXPECT_TRUE(f->Chg_BitBtn->isEnabled());
+}
+
+// A dump to the printer either reaches the print system or says why not:
+// with no printer "9091", the dump aborted and the session going on; with
+// the default printer (the PDF printer of the test command) a completed job.
+TEST_F(TelForm, DumpsToThePrinterOrSayWhyNot) {
+  if (!NoPrinter::Available()) GTEST_SKIP() << "built without CUPS";
+  ConnectSerial();
+  FakeTelephone tel(serial);
+  QPrinter* p = Orvo_Printer();
+  p->setOutputFileName(QString());
+  {
+    // Before the session, so that its receive thread meets no printer.
+    NoPrinter none;
+    p->setOutputFormat(QPrinter::NativeFormat);
+    ASSERT_TRUE(QPrinterInfo::availablePrinters().isEmpty());
+    main->Tel_BitBtn->click();
+    TTel_Frm* f = Tel_Frm;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[0]->text() == Disp("FAKE EXCHANGE"); }, 3000));
+    f->Printer_RdoBtn->setChecked(true);
+    DialogScript d;
+    d.Then(1);
+    tel.Send(FakeTelephone::SampleDump() + FakeTelephone::Line(6, "AFTER"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.Done(); }, 3000));
+    EXPECT_EQ(d.Shown(), std::vector<std::string>{"M9091"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tel.Aborts() == 1; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[5]->text() == Disp("AFTER"); }, 3000));
+    EXPECT_EQ(f->Session().TelDumpOutput, 0);
+    EXPECT_TRUE(f->isVisible());
+    f->Ext_BitBtn->click();
+    EXPECT_FALSE(f->isVisible());
+  }
+  if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  p->setOutputFormat(QPrinter::NativeFormat);
+  p->setPrinterName(QPrinterInfo::defaultPrinterName());
+  ASSERT_EQ(p->printerName().toStdString(), cupspdf::DefaultPrinter());
+  const int before = cupspdf::LastJobId();
+  main->Tel_BitBtn->click();
+  TTel_Frm* f = Tel_Frm;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[0]->text() == Disp("FAKE EXCHANGE"); }, 3000));
+  f->Printer_RdoBtn->setChecked(true);
+  {
+    DialogScript d;
+    tel.Send(FakeTelephone::SampleDump() + FakeTelephone::Line(6, "PRINTED"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[5]->text() == Disp("PRINTED"); }, 3000));
+    EXPECT_EQ(f->Session().TelDumpOutput, 2);
+    f->Ext_BitBtn->click();  // the session's end ends the job
+    EXPECT_TRUE(d.Shown().empty());
+  }
+  EXPECT_EQ(tel.Aborts(), 1);  // none since the first session
+  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
+  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
+  const std::string pdf = cupspdf::OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(cupspdf::PdfPages(pdf), 1);
+  std::filesystem::remove(pdf);
 }
