@@ -115,3 +115,53 @@ TEST_F(KTelForm, ImportFromTheMainButtonAndBack) {
   EXPECT_FALSE(KTel_Frm->isVisible());
   EXPECT_TRUE(main->SB_GB->isVisible());
 }
+
+// The number fields take digits only, two at most; emptied, they become "1"
+// (month, day, group) or "0" (hour, minute) when they lose the focus, and
+// also when Register is reached without leaving them.
+TEST_F(KTelForm, NumberFieldsTakeDigitsAndRefillWhenEmptied) {
+  QTest::mouseClick(main->KTel_BitBtn, Qt::LeftButton);
+  TKTel_Frm* f = KTel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f, 3000));
+  f->TimeOn_RadioButton->setChecked(true);
+  auto type = [&](KTelSpin* s, const char* keys) {
+    s->setFocus();
+    s->selectAll();
+    QTest::keyClick(s, Qt::Key_Backspace);
+    QTest::keyClicks(s, keys);
+    f->Indent_Edit->setFocus();  // leaves the field
+    return s->text().toStdString();
+  };
+  struct Row {
+    KTelSpin* field;
+    const char* keys;
+    const char* shown;
+  } rows[] = {
+      {f->KGroup_SEdt, "+7", "7"},   {f->KGroup_SEdt, "-8.", "8"},  {f->KGroup_SEdt, "123", "12"},
+      {f->KGroup_SEdt, "", "1"},     {f->TimeMon_SEdt, "45", "12"}, {f->TimeMon_SEdt, "", "1"},
+      {f->TimeDay_SEdt, "31", "31"}, {f->TimeDay_SEdt, "", "1"},    {f->TimeHour_SEdt, "9", "9"},
+      {f->TimeHour_SEdt, "", "0"},   {f->TimeMin_SEdt, "5", "5"},   {f->TimeMin_SEdt, "", "0"},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(type(r.field, r.keys), r.shown) << r.field->objectName().toStdString() << " typed " << r.keys;
+  EXPECT_EQ(f->KGroup_SEdt->value(), 1);
+  EXPECT_EQ(f->TimeHour_SEdt->value(), 0);
+
+  // Emptied and registered without the focus leaving the field (as by the
+  // button's mnemonic): written as group 01.
+  Pick({adr, grp});
+  f->AdrSet_BitBtn->click();
+  f->Group_BitBtn->click();
+  f->Indent_Edit->setText("T");
+  type(f->KGroup_SEdt, "5");
+  f->KGroup_SEdt->setFocus();
+  f->KGroup_SEdt->selectAll();
+  QTest::keyClick(f->KGroup_SEdt, Qt::Key_Backspace);
+  ASSERT_EQ(f->KGroup_SEdt->text(), "");
+  ASSERT_TRUE(f->KGroup_SEdt->hasFocus());
+  f->Reg_BitBtn->click();  // takes no focus, as the mnemonic
+  EXPECT_NE(Book().find("NO=01\x11\r\n"), std::string::npos);
+  EXPECT_EQ(f->KGroup_SEdt->text(), "1");
+}
