@@ -676,6 +676,16 @@ bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
     // Enter on the grid itself (no cell being typed in) moves on as Tab.
     if (watched == t && e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
+      // Moving or typing from the keyboard after a row selection goes back
+      // to cell editing, as a press on a cell does.
+      const bool modifierOnly = k->key() == Qt::Key_Shift || k->key() == Qt::Key_Control ||
+                                k->key() == Qt::Key_Alt || k->key() == Qt::Key_Meta;
+      if (!modifierOnly && t->editTriggers() == QAbstractItemView::NoEditTriggers) {
+        t->clearSelection();
+        t->setSelectionMode(QAbstractItemView::NoSelection);
+        t->setEditTriggers(QAbstractItemView::AllEditTriggers);
+        RowButtons(false);
+      }
       if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
           (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);

@@ -319,6 +319,21 @@ TEST_F(KanaForm, InsertGoesAfterTheRowPressedByItsNumber) {
   EXPECT_TRUE(Kana_Fm->SelectedRows(g).empty());
   EXPECT_FALSE(Kana_Fm->Ins_BitBtn->isEnabled());
   EXPECT_NE(g->editTriggers(), QAbstractItemView::NoEditTriggers);
+  // So does the keyboard after a row selection: Tab moves on and the keys
+  // type into the cell.
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, g->visualRect(g->model()->index(2, 0)).center());
+  ASSERT_EQ(Kana_Fm->SelectedRows(g), std::vector<int>({2}));
+  g->setFocus();
+  QTest::keyClick(g, Qt::Key_Tab);
+  EXPECT_TRUE(Kana_Fm->SelectedRows(g).empty());
+  EXPECT_FALSE(Kana_Fm->Del_BitBtn->isEnabled());
+  ASSERT_EQ(g->currentRow(), 2);
+  ASSERT_EQ(g->currentColumn(), 2);
+  QLineEdit* e = Editor(g);
+  ASSERT_NE(e, nullptr);
+  QTest::keyClicks(e, "x");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(g->item(2, 2)->text(), "x");
 }
 
 TEST_F(KanaForm, KeyboardEntryMovesOnAndKeepsKanjiNamesEditable) {
