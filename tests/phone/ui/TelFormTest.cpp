@@ -459,6 +459,8 @@ TEST_F(TelForm, DumpsToThePrinterOrSayWhyNot) {
   ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
   const std::string pdf = cupspdf::OutputOf(job, 10000);
   ASSERT_FALSE(pdf.empty());
-  EXPECT_EQ(cupspdf::PdfPages(pdf), 1);
+  // Other test programs may print under the same name meanwhile: the pages
+  // of the listing itself are counted by the tests that print to a file.
+  EXPECT_GE(cupspdf::PdfPages(pdf), 1);
   std::filesystem::remove(pdf);
 }
