@@ -30,10 +30,9 @@ namespace {
 // the font is made on the UI thread beforehand.
 class QtDumpCanvas : public TelPrintCanvas {
  public:
-  // The program's printer is made here, on the UI thread, if nothing has
-  // made it yet.
-  QtDumpCanvas() : font_(Orvo_Font(12)), printer_(Orvo_Printer()) { font_.setPointSize(8); }
+  QtDumpCanvas() : font_(Orvo_Font(12)) { font_.setPointSize(8); }
   bool Begin(const std::string& jobName) override {
+    printer_ = Orvo_Printer();
     // With no printer the job would vanish without a word: it is refused,
     // and the form says so.
     if (!Orvo_PrinterReady(printer_)) return false;
@@ -399,6 +398,9 @@ void TTel_Frm::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TTel_Frm::SwitchOutput(int mode) {
+  // The program's printer is made on the UI thread, before the receive
+  // thread prints on it.
+  if (mode == 2) Orvo_Printer();
   std::lock_guard<std::mutex> g(cs_);
   FileName_Lbl->setEnabled(mode == 1);
   Chg_BitBtn->setEnabled(mode == 1);
