@@ -3,8 +3,15 @@
 // hostile replies.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "platform/FileSys.h"
 #include "shell/Language_Unit.h"
 #include "tests/transfer/LoadTestSupport.h"
 
@@ -208,6 +215,41 @@ TEST_F(LoadUdp, ErrorListsHoldTheRecordsFoundSoFarAtEveryLine) {
   const std::string o2 = Rec(2, "E00001", "0001=5;"), o3 = Rec(3, "E00002", "0002=6;");
   EXPECT_EQ(seen, (std::vector<std::string>{"OLD", "OLD", "OLD", "OLD", "", o2, o2 + o3}));
   EXPECT_EQ(dir.Read("OTHER.ERR"), o2 + o3 + Rec(4, "E00003", "0003=7;"));
+}
+
+// A load killed between two lines (ORVO ended by the system, a power cut):
+// the list holds the records found up to then, no earlier load's, and no
+// temporary list is left behind.
+TEST_F(LoadSerial, AKilledLoadLeavesTheRecordsItFoundAndNoEarlierList) {
+  dir.Write("CONTROL.ERR", Rec(9, "E00099", "earlier load"));
+  script->RefuseCode(":A000105", "E00001");
+  LoadParams p = MakeParams(5, "CMD.DAT", FileOf({"/S/", "0001=5;", "0002=6;", "0003=7;"}), false);
+  view.onLine = [](size_t n) {
+    if (n == 3) ::kill(::getpid(), SIGKILL);
+  };
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    LoadEngine e(p, view);
+    e.Execute();
+    ::_exit(0);
+  }
+  int status = 0;
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      FAIL() << "the load did not reach its third line";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "killed at its third line";
+  EXPECT_EQ(dir.Read("CONTROL.ERR"), Rec(2, "E00001", "0001=5;"));
+  std::vector<fsys::DirEntry> temps;
+  ASSERT_TRUE(fsys::ListDir(dir.path(), "*.TMP", temps));
+  EXPECT_TRUE(temps.empty());
 }
 
 // An error list that cannot be created ends a two-pass load with "5502"
