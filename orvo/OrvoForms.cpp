@@ -92,6 +92,22 @@ void OrvoForms_CreateSecond() {
   if (!Load_Frm) Load_Frm = new TLoad_Frm();
   if (!LoadZNT_Frm) LoadZNT_Frm = new TLoadZNT_Frm();
   if (!EFix_Dlg) EFix_Dlg = new TEFix_Dlg();
+  // The load form shows the user and the data kind as the selection form
+  // in use shows them: the kind's row up to its tab, then the chosen part
+  // or command file in brackets.
+  Load_SelectionTexts = [](QString& user, QString& dataType) {
+    const auto* f = qobject_cast<const TFSel_Frm*>(Selection_Host().form);
+    if (!f) return false;
+    auto selected = [](const QListWidget* l) {
+      const QList<QListWidgetItem*> items = l->selectedItems();
+      return items.isEmpty() ? QString() : items.front()->text().section('\t', 0, 0);
+    };
+    user = f->User_Lbl->text();
+    dataType = selected(f->Dsyu_OTabLstBox);
+    if (LoadKind == f->Data.type->partSlot) dataType += "[" + selected(f->Prg_OTabLstBox) + "]";
+    else if (LoadKind == f->Data.type->cmdSlot) dataType += "[" + selected(f->Com_OTabLstBox) + "]";
+    return true;
+  };
   Selection_Host().openLoad = [] {
     TLoad_Frm* f = SystemType == 1 ? static_cast<TLoad_Frm*>(LoadZNT_Frm) : Load_Frm;
     if (Main_Frm) f->move(Main_Frm->x(), Main_Frm->y() + 20);

@@ -1,11 +1,9 @@
 #include "transfer/LoadErr_Unit.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "platform/FileSys.h"
 #include "shell/Language_Unit.h"
@@ -82,29 +80,27 @@ int ReadRetry(Lines& in, RetryRecordIn& out) {
   return 1;
 }
 
-OutFile::~OutFile() { Discard(); }
+OutFile::~OutFile() { (void)Close(); }
 
-bool OutFile::OpenList(const std::string& path) {
-  Discard();
-  std::string dir, name;
-  fsys::SplitPath(path, dir, name);
-  fd_ = fsys::CreateTempFile(dir, "LER", temp_);
-  if (fd_ < 0) return false;
-  // The list is read by the viewer and by whoever copies the folder.
-  (void)::fchmod(fd_, 0644);
-  list_ = true;
-  path_ = path;
-  return true;
-}
-
-bool OutFile::OpenPlain(const std::string& path) {
-  Discard();
+bool OutFile::Open(const std::string& path, bool list) {
+  (void)Close();
+  // Truncated in place: a protected list is refused, a linked one written
+  // through, as with every file the programs rewrite.
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) return false;
-  list_ = false;
-  path_ = path;
+  list_ = list;
+  // The emptied list must be on disk before anything is sent, or an end
+  // before the first record would leave the earlier load's list behind.
+  if (list_ && ::fdatasync(fd_) != 0 && errno != EINVAL) {
+    (void)Close();
+    return false;
+  }
   return true;
 }
+
+bool OutFile::OpenList(const std::string& path) { return Open(path, true); }
+
+bool OutFile::OpenPlain(const std::string& path) { return Open(path, false); }
 
 int OutFile::Write(std::string_view bytes) {
   if (fd_ < 0) return 100;
@@ -114,29 +110,19 @@ int OutFile::Write(std::string_view bytes) {
     if (n <= 0) return 100;
     bytes.remove_prefix(static_cast<size_t>(n));
   }
+  // A list's record is on disk when the next line goes out; the retry file
+  // is the load's own and is gone at its end, so the system's cache will do.
+  if (list_ && ::fdatasync(fd_) != 0 && errno != EINVAL) return 100;
   return 0;
 }
 
-int OutFile::Commit() {
-  if (fd_ < 0) return 100;
-  int r = 0;
-  if (list_ && ::fsync(fd_) != 0) r = 100;
-  if (::close(fd_) != 0) r = 100;
+int OutFile::Close() {
+  if (fd_ < 0) return 0;
+  int r = ::close(fd_) != 0 ? 100 : 0;
   fd_ = -1;
-  if (list_) {
-    if (r == 0 && std::rename(temp_.c_str(), path_.c_str()) != 0) r = 100;
-    if (r != 0) ::unlink(temp_.c_str());
-    temp_.clear();
-  }
   return r;
 }
 
-void OutFile::Discard() {
-  if (fd_ < 0) return;
-  ::close(fd_);
-  fd_ = -1;
-  if (list_) ::unlink(temp_.c_str());
-  temp_.clear();
-}
+void RemoveStaleLists(const std::string& folder) { fsys::DeleteMatching(fsys::WithSlash(folder) + "LER????.TMP"); }
 
 }  // namespace loaderr

@@ -45,10 +45,11 @@ struct RetryRecordIn {
 // (a first line that is no number, or the file ends inside the record).
 int ReadRetry(Lines& in, RetryRecordIn& out);
 
-// The output file of one pass. Error lists are written to a temporary file
-// in their folder and only take the list's name by Commit, so that a load
-// that fails to write leaves the earlier list whole; the retry file is
-// written under its own name. Every record goes to the system as written.
+// The output file of one pass, written under its own name. An error list
+// is created anew when its pass begins and every record is on disk before
+// the next line is sent, so that a load that ends abnormally leaves what it
+// found and never an earlier load's list; the retry file lives only for the
+// load and is removed at its end.
 class OutFile {
  public:
   OutFile() = default;
@@ -58,19 +59,20 @@ class OutFile {
 
   bool OpenList(const std::string& path);
   bool OpenPlain(const std::string& path);
-  // 0 or 100.
+  // Appends one record; 0 or 100.
   int Write(std::string_view bytes);
-  // The list takes its name (after a flush to disk); the retry file is
-  // closed. 0 or 100.
-  int Commit();
-  // The list's temporary file is removed, the old list stays.
-  void Discard();
+  // 0 or 100 when the file could not be closed.
+  int Close();
   bool IsOpen() const { return fd_ >= 0; }
 
  private:
+  bool Open(const std::string& path, bool list);
   int fd_ = -1;
   bool list_ = false;
-  std::string path_, temp_;
 };
+
+// Removes the temporary lists an earlier version of the load left in a
+// folder when it ended abnormally ("LER" + four hex digits + ".TMP").
+void RemoveStaleLists(const std::string& folder);
 
 }  // namespace loaderr

@@ -481,6 +481,7 @@ int LoadEngine::Load_Send() {
       break;
     }
     const bool toList = passes == 1 || pass == 2;
+    if (toList) loaderr::RemoveStaleLists(p_.folder);
     if (!(toList ? out_.OpenList(listPath) : out_.OpenPlain(retryPath))) {
       result = 100;
       break;
@@ -621,9 +622,7 @@ int LoadEngine::Load_Send() {
       }
     }
 
-    // What was listed stays, unless the list itself could not be written.
-    if (result == 100 || result == 200) out_.Discard();
-    else if (out_.Commit() != 0) result = 100;
+    if (out_.Close() != 0 && result == 0) result = 100;
     if (result != 0) stop = true;
   }
 

@@ -2,8 +2,16 @@
 // the error lists byte for byte, the retry pass, cancel, the lost line and
 // hostile replies.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "platform/FileSys.h"
 #include "shell/Language_Unit.h"
 #include "tests/transfer/LoadTestSupport.h"
 
@@ -170,6 +178,88 @@ TEST_F(LoadUdp, CancelInPassOneEndsTheSessionAndKeepsTheOldList) {
   EXPECT_EQ(Load_ResultMessage(LoadPhase, 0, false, true), "5501");
   EXPECT_EQ(script->Pieces(), std::vector<std::string>{"0:A000105"});
   EXPECT_EQ(dir.Read("OTHER.ERR"), "OLD");
+  EXPECT_FALSE(dir.Exists("LOADERR.TMP"));
+  Frames sent = Sent();
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[sent.size() - 2].first, 0x42);
+  EXPECT_EQ(sent.back().first, 0x8F);
+}
+
+// What the list holds at every line of a load is what an end at that line
+// (a kill, a power cut) would leave: never the earlier load's list, always
+// the records of the faults found so far. The one pass of a command file
+// and the second pass of a two-pass load alike.
+TEST_F(LoadUdp, ErrorListsHoldTheRecordsFoundSoFarAtEveryLine) {
+  dir.Write("CONTROL.ERR", Rec(9, "E00099", "earlier load"));
+  dir.Write("LER1A2B.TMP", "left by a load that was killed");
+  dir.Write("LEROY.TMP", "not a list");
+  script->RefuseCode(":A000105", "E00001");
+  script->RefuseCode(":A000307", "E00003");
+  std::vector<std::string> seen;
+  view.onLine = [&](size_t) { seen.push_back(dir.Read("CONTROL.ERR")); };
+  EXPECT_EQ(RunLoad(MakeParams(5, "CMD.DAT", FileOf({"/S/", "0001=5;", "0002=6;", "0003=7;", "0004=8;"}), true)),
+            0);
+  const std::string r2 = Rec(2, "E00001", "0001=5;"), r4 = Rec(4, "E00003", "0003=7;");
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "", r2, r2, r2 + r4}));
+  EXPECT_EQ(dir.Read("CONTROL.ERR"), r2 + r4);
+  EXPECT_FALSE(dir.Exists("LER1A2B.TMP")) << "the orphan of a killed load goes with the next load";
+  EXPECT_TRUE(dir.Exists("LEROY.TMP"));
+
+  // Two passes: pass 1 leaves the earlier list alone (a cancel there keeps
+  // it), pass 2 starts it anew and adds each record as it is found.
+  dir.Write("OTHER.ERR", "OLD");
+  seen.clear();
+  view.onLine = [&](size_t) { seen.push_back(dir.Read("OTHER.ERR")); };
+  script->RefuseCode(":A000206", "E00002");
+  EXPECT_EQ(RunLoad(MakeParams(3, "PrgSetAll.DAT", FileOf({"/S/", "0001=5;", "0002=6;", "0003=7;"}), true)), 0);
+  const std::string o2 = Rec(2, "E00001", "0001=5;"), o3 = Rec(3, "E00002", "0002=6;");
+  EXPECT_EQ(seen, (std::vector<std::string>{"OLD", "OLD", "OLD", "OLD", "", o2, o2 + o3}));
+  EXPECT_EQ(dir.Read("OTHER.ERR"), o2 + o3 + Rec(4, "E00003", "0003=7;"));
+}
+
+// A load killed between two lines (ORVO ended by the system, a power cut):
+// the list holds the records found up to then, no earlier load's, and no
+// temporary list is left behind.
+TEST_F(LoadSerial, AKilledLoadLeavesTheRecordsItFoundAndNoEarlierList) {
+  dir.Write("CONTROL.ERR", Rec(9, "E00099", "earlier load"));
+  script->RefuseCode(":A000105", "E00001");
+  LoadParams p = MakeParams(5, "CMD.DAT", FileOf({"/S/", "0001=5;", "0002=6;", "0003=7;"}), false);
+  view.onLine = [](size_t n) {
+    if (n == 3) ::kill(::getpid(), SIGKILL);
+  };
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    LoadEngine e(p, view);
+    e.Execute();
+    ::_exit(0);
+  }
+  int status = 0;
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      FAIL() << "the load did not reach its third line";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "killed at its third line";
+  EXPECT_EQ(dir.Read("CONTROL.ERR"), Rec(2, "E00001", "0001=5;"));
+  std::vector<fsys::DirEntry> temps;
+  ASSERT_TRUE(fsys::ListDir(dir.path(), "*.TMP", temps));
+  EXPECT_TRUE(temps.empty());
+}
+
+// An error list that cannot be created ends a two-pass load with "5502"
+// before pass 2 sends anything; the session is still ended.
+TEST_F(LoadUdp, UncreatableErrorListEndsTheLoadBeforePassTwo) {
+  ASSERT_EQ(::mkdir((dir.path() + "OTHER.ERR").c_str(), 0755), 0);
+  script->RefuseCode(":A000105", "E00001", 1);
+  EXPECT_EQ(RunLoad(MakeParams(3, "PrgSetAll.DAT", FileOf({"/S/", "0001=5;", "0002=6;"}), true)), 100);
+  EXPECT_EQ(Load_ResultMessage(2, 100, false, false), "5502");
+  EXPECT_EQ(script->Pieces(), (std::vector<std::string>{"0:A000105", "0:A000206"})) << "pass 1 only";
   EXPECT_FALSE(dir.Exists("LOADERR.TMP"));
   Frames sent = Sent();
   ASSERT_GE(sent.size(), 2u);

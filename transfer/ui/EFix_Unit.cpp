@@ -1,6 +1,7 @@
 #include "transfer/ui/EFix_Unit.h"
 
 #include <QVBoxLayout>
+#include <limits>
 
 #include "platform/ui/QtText.h"
 
@@ -16,7 +17,9 @@ TEFix_Dlg::TEFix_Dlg(QWidget* parent) : QDialog(parent) {
   g->addWidget(Err_Lbl, 1);
   Guide_Lbl = new QLabel(this);
   Line_Edt = new QLineEdit(this);
-  Line_Edt->setMaxLength(80);
+  // A command-file line has no length limit of its own: the whole line is
+  // held, so that an entry longer than the field can be retried as it is.
+  Line_Edt->setMaxLength(std::numeric_limits<int>::max());
   Ok_BitBtn = new QPushButton(this);
   Cancel_BitBtn = new QPushButton(this);
   Ok_BitBtn->setDefault(true);
@@ -37,11 +40,15 @@ TEFix_Dlg::TEFix_Dlg(QWidget* parent) : QDialog(parent) {
 
 int TEFix_Dlg::ShowFix(const std::string& errText, std::string& line) {
   Err_Lbl->setText(ToQ(errText));
-  Line_Edt->setText(ToQ(line));
+  const QString shown = ToQ(line);
+  Line_Edt->setText(shown);
   Line_Edt->setFocus();
   int r = exec();
   // Esc and the title bar's close give the Cancel button's result.
   if (r != 1) return 2;
+  // A line left as it was goes back byte for byte, even where the field
+  // could not show every byte of it.
+  if (Line_Edt->text() == shown) return 1;
   // A character without a CP932 form cannot be sent: the line stays as it was.
   if (auto s = FromQ(Line_Edt->text())) line = *s;
   return 1;

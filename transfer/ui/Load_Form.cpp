@@ -22,7 +22,7 @@
 TLoad_Frm* Load_Frm = nullptr;
 TLoadZNT_Frm* LoadZNT_Frm = nullptr;
 std::function<void()> Load_ReturnToPage;
-std::function<void(std::string& user, std::string& dataType)> Load_SelectionTexts;
+std::function<bool(QString& user, QString& dataType)> Load_SelectionTexts;
 
 namespace {
 
@@ -55,6 +55,9 @@ TLoad_Frm::TLoad_Frm(int systemType, QWidget* parent) : QWidget(parent), systemT
   Menu_GrpBox = new QGroupBox(this);
   Com_RMem = new TRichEditDx(Menu_GrpBox);
   Com_RMem->setReadOnly(true);
+  // The memo shows the latest lines of a load that may run to tens of
+  // thousands; an undo history would keep every line added and dropped.
+  Com_RMem->setUndoRedoEnabled(false);
   auto* gb = new QVBoxLayout(Menu_GrpBox);
   gb->addWidget(Com_RMem);
   Cancel_BitBtn = new QPushButton(this);
@@ -107,21 +110,29 @@ void TLoad_Frm::showEvent(QShowEvent* e) {
 
 void TLoad_Frm::Disp_Init() {
   if (!FromSettingScreen() || systemType_ == 1) {
-    std::string user, data;
-    if (Load_SelectionTexts) {
-      Load_SelectionTexts(user, data);
-    } else {
+    QString user, data;
+    if (!Load_SelectionTexts || !Load_SelectionTexts(user, data)) {
+      user.clear();
+      std::string d;
       const auto& names = systemType_ == 1 ? DataKindNamesZNT : DataKindNames;
       if (LoadKind >= 0 && LoadKind < static_cast<int>(names.size())) {
         std::string_view n = names[static_cast<size_t>(LoadKind)];
-        data = std::string(n.substr(0, n.find('\t')));
+        d = std::string(n.substr(0, n.find('\t')));
       }
       LoadRole role = Load_Role(systemType_, LoadKind);
-      if (role == LoadRole::Part || role == LoadRole::Command) data += "[" + LoadFileName + "]";
+      if (role == LoadRole::Part || role == LoadRole::Command) d += "[" + LoadFileName + "]";
+      data = ToQ(d);
     }
-    User_Lbl->setText(ToQ(user));
-    Data_Lbl->setText(ToQ(data));
+    User_Lbl->setText(user);
+    Data_Lbl->setText(data);
   }
+  // The counters still hold the previous load's end; this load shows its
+  // own once its send begins.
+  countersShown_ = false;
+  LoadDoneCount = 0;
+  LoadTotal = 0;
+  LoadErrCount = 0;
+  Load_SetMenuCaption("");
   Menu_GrpBox->setTitle(QString());
   Com_RMem->clear();
   Block_Lbl->clear();
@@ -183,6 +194,7 @@ void TLoad_Frm::ShowCounters() {
   QMetaObject::invokeMethod(
       this,
       [this] {
+        countersShown_ = true;
         Menu_GrpBox->setTitle(QString());
         Err_Lbl->setText(QString::number(LoadErrCount.load()));
         Timer1Timer();
@@ -261,8 +273,9 @@ void TLoad_Frm::Finished() {
   thread_ = nullptr;
   Timer1->stop();
   while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-  // The counters as they ended, not as the last tick saw them.
-  Timer1Timer();
+  // The counters as they ended, not as the last tick saw them; a load that
+  // stopped before its send leaves them empty.
+  if (countersShown_) Timer1Timer();
   if (userTimer_) {
     userTimer_->Stop();
     userTimer_.reset();

@@ -93,6 +93,9 @@ class TLoad_Frm : public QWidget, public LoadView {
   bool fromSetting_ = false;
   bool closing_ = false;
   std::string lastMessage_;
+  // The progress of this load has been shown: until then the counters of
+  // the previous load are not this one's.
+  bool countersShown_ = false;
   std::mutex fixMu_;
   std::string fixErr_, fixLine_;
 };
@@ -110,9 +113,9 @@ extern TLoadZNT_Frm* LoadZNT_Frm;
 // Installed by the setting screens: shows CurrentPage again after a load of
 // a handed-over file.
 extern std::function<void()> Load_ReturnToPage;
-// Installed with the selection form: the user label and the data-type text
-// the form shows. Unset, the user label stays empty and the data type is
-// taken from the data-kind names.
-extern std::function<void(std::string& user, std::string& dataType)> Load_SelectionTexts;
+// Installed with the selection form: its user label and the data-type text
+// of its selected rows, as shown there; false when no selection form is at
+// hand, and the data type is then taken from the data-kind names.
+extern std::function<bool(QString& user, QString& dataType)> Load_SelectionTexts;
 
 void Lang_Load(TLoad_Frm* f);
