@@ -200,10 +200,50 @@ int ReplaceFile(const std::string& path, std::string_view content) {
   return ReplaceFile(path, content, step);
 }
 
+int ReplaceTarget(const std::string& path, std::string& target) {
+  // Linux allows 40 links in one lookup; a longer chain is a loop.
+  constexpr int kMaxLinks = 40;
+  target = path;
+  for (int hops = 0;; ++hops) {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0) {
+      // A new file (or a link to one that does not exist yet) is made there.
+      if (errno == ENOENT) return 0;
+      return errno ? errno : EIO;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      if (S_ISDIR(st.st_mode)) return EISDIR;
+      // Permission bits alone do not stop root; a file with none to write
+      // is the dealer's protection and is refused for everyone.
+      if ((st.st_mode & 0222) == 0) return EACCES;
+      if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno ? errno : EACCES;
+      return 0;
+    }
+    if (hops >= kMaxLinks) return ELOOP;
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n < 0) return errno ? errno : EIO;
+    if (static_cast<size_t>(n) >= link.size()) return ENAMETOOLONG;
+    link.resize(static_cast<size_t>(n));
+    if (link.empty()) return ENOENT;
+    std::string dir, name;
+    SplitPath(target, dir, name);
+    target = link[0] == '/' ? link : dir + link;
+  }
+}
+
+int KeepMode(int fd, const std::string& target) {
+  struct stat st;
+  if (::stat(target.c_str(), &st) != 0) return 0;
+  return ::fchmod(fd, st.st_mode & 07777) == 0 ? 0 : errno;
+}
+
 int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& failedStep) {
   failedStep = ReplaceStep::Create;
+  std::string target;
+  if (int refused = ReplaceTarget(path, target)) return refused;
   std::string dir, name;
-  SplitPath(path, dir, name);
+  SplitPath(target, dir, name);
   static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
   const std::string base = WithSlash(dir.empty() ? "." : dir) + "." + name + ".";
   std::string tmp;
@@ -218,15 +258,13 @@ int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& 
     if (fd < 0 && errno != EEXIST) return errno ? errno : EIO;
   }
   if (fd < 0) return EEXIST;
-  int err = 0;
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+  int err = KeepMode(fd, target);
   if (!err) failedStep = ReplaceStep::Write;
   if (!err && !WriteAll(fd, content)) err = errno;
   if (!err && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && !err) err = errno;
   if (!err) failedStep = ReplaceStep::Rename;
-  if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+  if (!err && ::rename(tmp.c_str(), target.c_str()) != 0) err = errno;
   if (err) {
     ::unlink(tmp.c_str());
     return err;
