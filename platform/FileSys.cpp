@@ -10,6 +10,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "platform/Cp932.h"
+
 namespace fsys {
 namespace {
 
@@ -96,23 +98,57 @@ bool MaskMatch(std::string_view mask, std::string_view name) {
   return m == mask.size();
 }
 
+namespace {
+
+// Case folded on single-byte characters only: a trail byte of a CP932
+// character may be an ASCII letter and is compared as it is.
+bool EqualNoCaseCp932(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (cp932::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (Lower(a[i]) != Lower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The entry of d equal to name under eq; several spellings: the lowest, so
+// that the choice does not depend on the order of the folder.
+template <typename Eq>
+std::string FindEntry(const std::string& d, std::string_view name, Eq eq) {
+  DIR* h = ::opendir(d.empty() ? "." : d.c_str());
+  if (!h) return {};
+  std::string found;
+  while (dirent* e = ::readdir(h))
+    if (eq(e->d_name, name) && (found.empty() || std::string_view(e->d_name) < found)) found = e->d_name;
+  ::closedir(h);
+  return found;
+}
+
+}  // namespace
+
 std::string Resolve(std::string_view dir, std::string_view name) {
   std::string d = WithSlash(dir);
   std::string exact = d + std::string(name);
   struct stat st;
   if (::lstat(exact.c_str(), &st) == 0) return exact;
-  DIR* h = ::opendir(d.empty() ? "." : d.c_str());
-  if (!h) return exact;
-  std::string found;
-  while (dirent* e = ::readdir(h)) {
-    if (EqualNoCase(e->d_name, name)) {
-      // Several spellings: take the lowest, so the choice does not depend on
-      // the order of the folder.
-      if (found.empty() || std::string_view(e->d_name) < found) found = e->d_name;
+  std::string found = FindEntry(d, name, [](std::string_view a, std::string_view b) { return EqualNoCase(a, b); });
+  if (!found.empty()) return d + found;
+  // The programs name their files in UTF-8; a file unpacked from a Windows
+  // archive carries the same name in CP932 bytes.
+  bool wide = false;
+  for (char c : name) wide = wide || static_cast<unsigned char>(c) >= 0x80;
+  if (wide && cp932::IsUtf8(name)) {
+    if (auto sj = cp932::FromUtf8(name)) {
+      if (::lstat((d + *sj).c_str(), &st) == 0) return d + *sj;
+      found = FindEntry(d, *sj, EqualNoCaseCp932);
+      if (!found.empty()) return d + found;
     }
   }
-  ::closedir(h);
-  return found.empty() ? exact : d + found;
+  return exact;
 }
 
 std::string ResolvePath(std::string_view path) {

@@ -27,7 +27,9 @@ bool LessNoCase(std::string_view a, std::string_view b);
 bool MaskMatch(std::string_view mask, std::string_view name);
 
 // The existing entry of dir named like name (exact spelling first, then
-// ignoring ASCII case); when none exists, dir + name as given.
+// ignoring ASCII case, then, for a UTF-8 name, the same name in CP932
+// bytes as a Windows archive unpacks it); when none exists, dir + name as
+// given.
 std::string Resolve(std::string_view dir, std::string_view name);
 
 // Resolve() on the last component of a full path.

@@ -58,11 +58,6 @@ std::string_view FirstLineOf(std::string_view content) {
 bool Find(const std::string& folder, const std::string& name, std::string& found) {
   if (name.empty()) return false;
   std::string path = fsys::Resolve(folder, name);
-  // A name the control file gives in CP932 is looked for in UTF-8; a file
-  // unpacked from a Windows archive carries the CP932 bytes themselves.
-  if (!fsys::FileExists(path))
-    if (auto sj = cp932::FromUtf8(name); sj && *sj != name && fsys::FileExists(fsys::Resolve(folder, *sj)))
-      path = fsys::Resolve(folder, *sj);
   std::string dir;
   fsys::SplitPath(path, dir, found);
   return fsys::FileExists(path);

@@ -256,15 +256,6 @@ void TComS_Frm::New_BitBtnClick() {
   std::vector<std::string> rows;
   for (int i = 0; i < Com_OTabLstBox->count(); ++i) rows.push_back(Com_OTabLstBox->item(i)->text().toStdString());
   if (ComList_NameListed(rows, SelectedCmdName) && MsgDlg_Show("7015") != 1) return;
-  // The name of a listed file, as shown, means that file on disk, whatever
-  // bytes its name has there: answering the question overwrites it.
-  for (int i = 0; i < Com_OTabLstBox->count(); ++i) {
-    std::string onDisk = Com_OTabLstBox->item(i)->data(kDiskNameRole).toByteArray().toStdString();
-    if (onDisk != SelectedCmdName && cp932::NameToUtf8(onDisk) == ComList_Trim(SelectedCmdName)) {
-      SelectedCmdName = onDisk;
-      break;
-    }
-  }
   int answer;
   {
     TDlg_YesNo ask(this);

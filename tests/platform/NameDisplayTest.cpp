@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/Cp932.h"
+#include "platform/FileSys.h"
+#include "tests/support/TempDir.h"
 
 TEST(NameDisplay, EachPartIsReadAsUtf8ElseCp932ElseReplaced) {
   struct Row {
@@ -29,4 +31,22 @@ TEST(NameDisplay, EachPartIsReadAsUtf8ElseCp932ElseReplaced) {
   EXPECT_TRUE(cp932::IsUtf8("テスト"));
   EXPECT_FALSE(cp932::IsUtf8("\x83\x65\x83\x58\x83\x67"));
   EXPECT_FALSE(cp932::IsUtf8("\xED\xA0\x80"));  // a surrogate
+}
+
+// A name the programs give in UTF-8 finds the entry that carries it in CP932
+// bytes; the UTF-8 spelling wins when both exist, and a trail byte that
+// looks like an ASCII letter is never folded.
+TEST(NameDisplay, ResolveFindsTheCp932SpellingOfAName) {
+  TempDir d;
+  const std::string sjis = "\x83\x65\x83\x58\x83\x67.CMD";  // テスト.CMD
+  d.Write(sjis, "s");
+  d.Write("\x83\x41.DAT", "a");  // ア
+  EXPECT_EQ(fsys::Resolve(d.path(), "テスト.CMD"), d.path() + sjis);
+  EXPECT_EQ(fsys::Resolve(d.path(), "テスト.cmd"), d.path() + sjis);
+  EXPECT_EQ(fsys::Resolve(d.path(), "ア.DAT"), d.path() + "\x83\x41.DAT");
+  // ヂ is 0x83 0x61: equal to ア but for the case of its trail byte.
+  EXPECT_EQ(fsys::Resolve(d.path(), "ヂ.DAT"), d.path() + "ヂ.DAT");
+  d.Write("テスト.CMD", "u");
+  EXPECT_EQ(fsys::Resolve(d.path(), "テスト.CMD"), d.path() + "テスト.CMD");
+  EXPECT_EQ(fsys::Resolve(d.path(), "Neu.CMD"), d.path() + "Neu.CMD");
 }

@@ -91,6 +91,21 @@ TEST_F(NamesOnDisk, AShiftJisNameIsListedOpenedWrittenCopiedPrintedAndDeleted) {
     EXPECT_EQ(s.Shown(), Shown{"P1701"});
   }
   EXPECT_EQ(Data("Kopie.CMD"), crlf);
+  // Copying back onto the name as shown means that very file: the question
+  // first, then it is overwritten, and no UTF-8 twin appears.
+  dir.Write("data/Kopie.CMD", "!kopie\r\n");
+  ComList_Scan(ComList);
+  f->ComList_Show();
+  SelectTitle("Kopie");
+  {
+    DialogScript s;
+    s.Then(1, U8("テスト").toStdString()).Then(1);
+    f->Copy_BitBtnClick();
+    EXPECT_EQ(s.Shown(), (Shown{"P1701", "M7015"}));
+  }
+  EXPECT_EQ(dir.Read(file), "!kopie\r\n");
+  EXPECT_FALSE(dir.Exists(U8("data/テスト.CMD").toStdString()));
+  EXPECT_EQ(DataEntries(), entries + 1);
 
   // Print it to a file.
   QPrinter* printer = Orvo_Printer();
