@@ -1,7 +1,6 @@
 #include "admin/ui/ModemSet_Unit.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 
 #include "admin/AdminGbl_Unit.h"
 #include "admin/ui/AMain_Unit.h"
@@ -25,15 +24,9 @@ QLabel* Label(QWidget* parent, int x, int y, int w) {
 QLineEdit* CmdEdit(QWidget* parent, int x, int y, int w, int maxBytes) {
   auto* e = new QLineEdit(parent);
   e->setGeometry(x, y, w, 22);
-  // The commands are ASCII: characters and bytes are one. The limit holds
-  // for typing; a longer command read from MODEM.INF raises it for as long
-  // as it is shown (ShowCommand), so that storing it again never cuts it.
-  e->setMaxLength(maxBytes);
-  e->setProperty("typedLimit", maxBytes);
-  e->setValidator(new ModemCmdValidator(e));
-  QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString& t) {
-    e->setMaxLength(std::max(e->property("typedLimit").toInt(), static_cast<int>(t.size())));
-  });
+  // The commands are ASCII: characters and bytes are one. A longer command
+  // read from MODEM.INF is shown and stored whole.
+  ModemCmd_SetLimit(e, maxBytes);
   return e;
 }
 
@@ -44,13 +37,6 @@ QPushButton* Button(QWidget* parent, int x, int y) {
 }
 
 std::string Text(const QLineEdit* e) { return FromQ(e->text()).value_or(std::string()); }
-
-// Shows a stored command whole, however long it is.
-void ShowCommand(QLineEdit* e, const std::string& value) {
-  QString t = ToQ(value);
-  e->setMaxLength(std::max(e->property("typedLimit").toInt(), static_cast<int>(t.size())));
-  e->setText(t);
-}
 
 }  // namespace
 
@@ -120,11 +106,11 @@ ModemCmds TModemSetFrm::Edits() const {
 }
 
 void TModemSetFrm::ShowEdits(const ModemCmds& c) {
-  ShowCommand(Init_Edt, c.init);
-  ShowCommand(Dial1_Edt, c.dial1);
-  ShowCommand(Dial2_Edt, c.dial2);
-  ShowCommand(Cut1_Edt, c.cut1);
-  ShowCommand(Cut2_Edt, c.cut2);
+  ModemCmd_Show(Init_Edt, ToQ(c.init));
+  ModemCmd_Show(Dial1_Edt, ToQ(c.dial1));
+  ModemCmd_Show(Dial2_Edt, ToQ(c.dial2));
+  ModemCmd_Show(Cut1_Edt, ToQ(c.cut1));
+  ModemCmd_Show(Cut2_Edt, ToQ(c.cut2));
 }
 
 void TModemSetFrm::FocusFor(ModemFocus f) {
