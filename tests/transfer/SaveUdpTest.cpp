@@ -329,6 +329,24 @@ TEST_F(SaveUdp, ADataFileThatCannotBeWrittenIsAFileError) {
   ExpectOnly({"SdSystem.DAT"});
 }
 
+// A data file that is a link (to a folder shared with another machine, say)
+// is written through to its target; the link stays a link.
+TEST_F(SaveUdp, ADataFileThatIsALinkIsWrittenThrough) {
+  store->SetLines('1', Lines("L", 2));
+  TempDir shared;
+  shared.Write("SdSystem.DAT", "old\r\n");
+  ASSERT_EQ(::symlink((shared.path() + "SdSystem.DAT").c_str(), (dir.path() + "SdSystem.DAT").c_str()), 0);
+  ASSERT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_OK);
+  EXPECT_EQ(shared.Read("SdSystem.DAT"), Head() + Joined(Lines("L", 2)));
+  struct stat st{};
+  ASSERT_EQ(::lstat((dir.path() + "SdSystem.DAT").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ExpectOnly({"SdSystem.DAT"});
+  std::vector<fsys::DirEntry> there;
+  ASSERT_TRUE(fsys::ListDir(shared.path(), "*", there));
+  EXPECT_EQ(there.size(), 1u);  // no temporary file left beside the target
+}
+
 // The work file's records and the bookkeeping of the countdowns, step by
 // step.
 TEST_F(SaveUdp, BlockStoreWritesTempRecordsAndArmsTheCountdowns) {
