@@ -94,13 +94,19 @@ std::string ComList_Row(const ComListFile& f) {
   // The cut counts the bytes of the name's CP932 form, as the files came
   // from Windows; a name with no such form is shown as far as it has one.
   std::string sj;
-  if (auto c = cp932::FromUtf8(base)) {
+  if (!cp932::IsUtf8(base)) {
+    sj = std::string(base);  // already CP932: unpacked from a Windows archive
+  } else if (auto c = cp932::FromUtf8(base)) {
     sj = *c;
   } else {
     for (char ch : base) sj += static_cast<unsigned char>(ch) < 0x80 ? ch : '?';
   }
   std::string title = sj.size() > 30 ? cp932::Cut(sj, 30) + ".." : sj;
-  return cp932::ToUtf8(title) + "\t" + f.date + "\t" + f.time + "\t\t" + std::string(base);
+  return cp932::ToUtf8(title) + "\t" + f.date + "\t" + f.time + "\t\t" + cp932::NameToUtf8(base);
+}
+
+std::string ComList_BaseName(std::string_view fileName) {
+  return std::string(fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : std::string_view());
 }
 
 std::string ComList_RowField(std::string_view row, int n) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct ComListFile {
-  std::string name;  // as found on disk, with its extension (UTF-8)
+  std::string name;  // the bytes on disk (UTF-8, or CP932 from Windows), with its extension
   std::string date;  // "yyyy-mm-dd"
   std::string time;  // "hh:nn:ss"
 };
@@ -39,8 +39,11 @@ int ComList_Precheck(ComListState& s);
 
 // A row: the name less its extension cut to 30 bytes of its CP932 form
 // (".." after a cut), TAB date TAB time TAB TAB the whole name less its
-// extension. UTF-8, as the list shows it.
+// extension. UTF-8, as the list shows it (cp932::NameToUtf8): only for
+// showing, the file is named by ComList_BaseName of its record.
 std::string ComList_Row(const ComListFile& f);
+// A file's name on disk less its extension (".CMD"), bytes as they are.
+std::string ComList_BaseName(std::string_view fileName);
 // Field n (from 0) of a tab-separated row; the last field runs to the end.
 std::string ComList_RowField(std::string_view row, int n);
 // The text after the fourth tab: the file's name without extension.

@@ -272,7 +272,9 @@ std::string NameOfRow(std::vector<std::string>& kanaCodes, int r) {
 }
 
 std::string CmdFileRowName(std::string_view fileName) {
-  std::string_view base = fileName.substr(0, fileName.size() >= 4 ? fileName.size() - 4 : 0);
+  // The name on disk may be CP932 (from a Windows archive): shown decoded.
+  const std::string shown = cp932::NameToUtf8(fileName.substr(0, fileName.size() >= 4 ? fileName.size() - 4 : 0));
+  std::string_view base = shown;
   size_t chars = 0;
   for (size_t i = 0; i < base.size(); ++i) {
     bool starts = (static_cast<unsigned char>(base[i]) & 0xC0) != 0x80;

@@ -80,8 +80,9 @@ std::string NumberOfRow(const std::vector<std::string>& telGroups, int r);
 // result is CP932 bytes (codes are byte values).
 std::string NameOfRow(std::vector<std::string>& kanaCodes, int r);
 
-// The command-file list's text of a file name: without its last four
-// characters, cut to 30 (UTF-8) characters followed by ".." when longer.
+// The command-file list's text of a file name on disk: without its last four
+// bytes, decoded for showing (cp932::NameToUtf8), cut to 30 characters
+// followed by ".." when longer. UTF-8.
 std::string CmdFileRowName(std::string_view fileName);
 
 }  // namespace kv

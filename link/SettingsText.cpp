@@ -39,14 +39,15 @@ bool ParseDecimal(std::string_view s, long long& value) {
 }
 
 int StoreFile(const std::string& path, std::string_view content, int openMsg, int writeMsg) {
-  std::string dir, name;
+  std::string dir, name, target;
   fsys::SplitPath(path, dir, name);
+  // A file that may not be written, or a folder that cannot take the
+  // temporary file, is the "cannot open" case; everything after that is a
+  // failed write, and the old file stays. A link is written through.
+  if (name.empty() || fsys::ReplaceTarget(path, target) != 0) return openMsg;
+  fsys::SplitPath(target, dir, name);
   if (dir.empty()) dir.assign(1, '.');
-  // A folder that cannot take the temporary file is the "cannot open" case;
-  // everything after that is a failed write, and the old file stays.
-  if (name.empty() || fsys::DirExists(path) || !fsys::DirExists(dir) ||
-      ::access(dir.c_str(), W_OK | X_OK) != 0)
-    return openMsg;
+  if (!fsys::DirExists(dir) || ::access(dir.c_str(), W_OK | X_OK) != 0) return openMsg;
   return fsys::ReplaceFile(path, content) == 0 ? 0 : writeMsg;
 }
 

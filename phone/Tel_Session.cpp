@@ -214,6 +214,10 @@ void TCommWatch::LanWatch() {
 
 bool TelDumpFile::Open(const std::string& path) {
   Close();
+  // A dump file the dealer protected is refused as the replace refuses it,
+  // also for root, whose append the mode alone would not stop.
+  std::string target;
+  if (fsys::ReplaceTarget(path, target) != 0) return false;
   fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   return fd_ >= 0;
 }

@@ -79,7 +79,7 @@ class TCommWatch {
 
 // The dump file: opened for appending (created when missing), every byte
 // written straight through, so the file holds all that came up to a
-// failure.
+// failure. A file without write permission is not opened.
 class TelDumpFile {
  public:
   ~TelDumpFile() { Close(); }

@@ -192,6 +192,44 @@ std::string ToUtf8Lossless(std::string_view sjis) {
       sjis, [](std::string& out, unsigned char b) { AppendUtf8(out, kPrivateBase + b); }, true);
 }
 
+bool IsUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    char32_t cp;
+    size_t len;
+    if (!NextCodePoint(s, i, cp, len)) return false;
+    // Overlong forms, surrogates and values past Unicode are not UTF-8.
+    static constexpr char32_t kMinOf[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinOf[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string NameToUtf8(std::string_view onDisk) {
+  std::string out;
+  out.reserve(onDisk.size() * 3 / 2);
+  size_t start = 0;
+  for (;;) {
+    size_t slash = onDisk.find('/', start);
+    std::string_view part = onDisk.substr(start, slash == std::string_view::npos ? slash : slash - start);
+    if (IsUtf8(part))
+      out.append(part);
+    else
+      out += ToUtf8(part);
+    if (slash == std::string_view::npos) break;
+    out += '/';
+    start = slash + 1;
+  }
+  return out;
+}
+
+std::string NameToCp932(std::string_view onDisk) {
+  if (IsUtf8(onDisk))
+    if (auto cp = Encode(onDisk, false)) return *cp;
+  return std::string(onDisk);
+}
+
 std::optional<std::string> FromUtf8(std::string_view utf8) { return Encode(utf8, false); }
 
 std::optional<std::string> FromUtf8Lossless(std::string_view utf8) { return Encode(utf8, true); }

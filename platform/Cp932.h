@@ -31,6 +31,17 @@ std::string ToUtf8(std::string_view sjis);
 // Text typed by the user: nullopt when some character has no CP932 form.
 std::optional<std::string> FromUtf8(std::string_view utf8);
 
+// File and folder names found on disk are kept as their bytes; these decide
+// how such a name is shown. Each "/"-separated part is read as UTF-8 (the
+// names the programs make) when it is valid UTF-8, else as CP932 (names
+// unpacked from a Windows archive), a byte that decodes in neither replaced
+// by U+FFFD. "/" is never a CP932 trail byte, so the parts split cleanly.
+bool IsUtf8(std::string_view s);
+std::string NameToUtf8(std::string_view onDisk);
+// The same name as CP932 text (for printing and messages): a UTF-8 name
+// converted, a CP932 name (or one with no CP932 form) as it is.
+std::string NameToCp932(std::string_view onDisk);
+
 // Lossless pair for editors that hold a whole file: undecodable bytes map to
 // the private-use characters U+F700 + byte and back.
 std::string ToUtf8Lossless(std::string_view sjis);

@@ -10,6 +10,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "platform/Cp932.h"
+
 namespace fsys {
 namespace {
 
@@ -96,23 +98,57 @@ bool MaskMatch(std::string_view mask, std::string_view name) {
   return m == mask.size();
 }
 
+namespace {
+
+// Case folded on single-byte characters only: a trail byte of a CP932
+// character may be an ASCII letter and is compared as it is.
+bool EqualNoCaseCp932(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (cp932::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (Lower(a[i]) != Lower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The entry of d equal to name under eq; several spellings: the lowest, so
+// that the choice does not depend on the order of the folder.
+template <typename Eq>
+std::string FindEntry(const std::string& d, std::string_view name, Eq eq) {
+  DIR* h = ::opendir(d.empty() ? "." : d.c_str());
+  if (!h) return {};
+  std::string found;
+  while (dirent* e = ::readdir(h))
+    if (eq(e->d_name, name) && (found.empty() || std::string_view(e->d_name) < found)) found = e->d_name;
+  ::closedir(h);
+  return found;
+}
+
+}  // namespace
+
 std::string Resolve(std::string_view dir, std::string_view name) {
   std::string d = WithSlash(dir);
   std::string exact = d + std::string(name);
   struct stat st;
   if (::lstat(exact.c_str(), &st) == 0) return exact;
-  DIR* h = ::opendir(d.empty() ? "." : d.c_str());
-  if (!h) return exact;
-  std::string found;
-  while (dirent* e = ::readdir(h)) {
-    if (EqualNoCase(e->d_name, name)) {
-      // Several spellings: take the lowest, so the choice does not depend on
-      // the order of the folder.
-      if (found.empty() || std::string_view(e->d_name) < found) found = e->d_name;
+  std::string found = FindEntry(d, name, [](std::string_view a, std::string_view b) { return EqualNoCase(a, b); });
+  if (!found.empty()) return d + found;
+  // The programs name their files in UTF-8; a file unpacked from a Windows
+  // archive carries the same name in CP932 bytes.
+  bool wide = false;
+  for (char c : name) wide = wide || static_cast<unsigned char>(c) >= 0x80;
+  if (wide && cp932::IsUtf8(name)) {
+    if (auto sj = cp932::FromUtf8(name)) {
+      if (::lstat((d + *sj).c_str(), &st) == 0) return d + *sj;
+      found = FindEntry(d, *sj, EqualNoCaseCp932);
+      if (!found.empty()) return d + found;
     }
   }
-  ::closedir(h);
-  return found.empty() ? exact : d + found;
+  return exact;
 }
 
 std::string ResolvePath(std::string_view path) {
@@ -200,10 +236,50 @@ int ReplaceFile(const std::string& path, std::string_view content) {
   return ReplaceFile(path, content, step);
 }
 
+int ReplaceTarget(const std::string& path, std::string& target) {
+  // Linux allows 40 links in one lookup; a longer chain is a loop.
+  constexpr int kMaxLinks = 40;
+  target = path;
+  for (int hops = 0;; ++hops) {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0) {
+      // A new file (or a link to one that does not exist yet) is made there.
+      if (errno == ENOENT) return 0;
+      return errno ? errno : EIO;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      if (S_ISDIR(st.st_mode)) return EISDIR;
+      // Permission bits alone do not stop root; a file with none to write
+      // is the dealer's protection and is refused for everyone.
+      if ((st.st_mode & 0222) == 0) return EACCES;
+      if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno ? errno : EACCES;
+      return 0;
+    }
+    if (hops >= kMaxLinks) return ELOOP;
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n < 0) return errno ? errno : EIO;
+    if (static_cast<size_t>(n) >= link.size()) return ENAMETOOLONG;
+    link.resize(static_cast<size_t>(n));
+    if (link.empty()) return ENOENT;
+    std::string dir, name;
+    SplitPath(target, dir, name);
+    target = link[0] == '/' ? link : dir + link;
+  }
+}
+
+int KeepMode(int fd, const std::string& target) {
+  struct stat st;
+  if (::stat(target.c_str(), &st) != 0) return 0;
+  return ::fchmod(fd, st.st_mode & 07777) == 0 ? 0 : errno;
+}
+
 int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& failedStep) {
   failedStep = ReplaceStep::Create;
+  std::string target;
+  if (int refused = ReplaceTarget(path, target)) return refused;
   std::string dir, name;
-  SplitPath(path, dir, name);
+  SplitPath(target, dir, name);
   static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
   const std::string base = WithSlash(dir.empty() ? "." : dir) + "." + name + ".";
   std::string tmp;
@@ -218,15 +294,13 @@ int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& 
     if (fd < 0 && errno != EEXIST) return errno ? errno : EIO;
   }
   if (fd < 0) return EEXIST;
-  int err = 0;
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+  int err = KeepMode(fd, target);
   if (!err) failedStep = ReplaceStep::Write;
   if (!err && !WriteAll(fd, content)) err = errno;
   if (!err && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && !err) err = errno;
   if (!err) failedStep = ReplaceStep::Rename;
-  if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+  if (!err && ::rename(tmp.c_str(), target.c_str()) != 0) err = errno;
   if (err) {
     ::unlink(tmp.c_str());
     return err;

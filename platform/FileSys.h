@@ -27,7 +27,9 @@ bool LessNoCase(std::string_view a, std::string_view b);
 bool MaskMatch(std::string_view mask, std::string_view name);
 
 // The existing entry of dir named like name (exact spelling first, then
-// ignoring ASCII case); when none exists, dir + name as given.
+// ignoring ASCII case, then, for a UTF-8 name, the same name in CP932
+// bytes as a Windows archive unpacks it); when none exists, dir + name as
+// given.
 std::string Resolve(std::string_view dir, std::string_view name);
 
 // Resolve() on the last component of a full path.
@@ -55,13 +57,28 @@ int CreateTempFile(const std::string& dir, std::string_view prefix, std::string&
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadFile(const std::string& path, std::string& out);
 
-// Writes content to a temporary file in the folder of path, flushes it to
-// disk and renames it over path. On any failure the old file is left as it
-// was and the errno value is returned; 0 on success.
+// The file a replace of path rewrites: path itself, or when path is a
+// symbolic link the end of its chain (a relative link read from the folder
+// of the link that holds it), so that the link stays a link. The target may
+// not exist yet. 0, or the errno value of why it is refused: EISDIR for a
+// folder, ELOOP for a chain without end, EACCES when an existing target may
+// not be written (it has no write bit at all, which root honours too, as
+// Windows honours its read-only attribute, or this process lacks write
+// permission), EROFS on a read-only file system.
+int ReplaceTarget(const std::string& path, std::string& target);
+
+// Makes fd's file (the new content of target) take target's permission bits
+// when target exists; 0 or the errno value.
+int KeepMode(int fd, const std::string& target);
+
+// Writes content to a temporary file beside the replace's target (see
+// ReplaceTarget), flushes it to disk and renames it over the target. A
+// refused target or any failure leaves the old file as it was and returns
+// the errno value; 0 on success. The new file keeps the old one's mode.
 int ReplaceFile(const std::string& path, std::string_view content);
 
-// Where a replace failed: making the temporary file, writing and flushing
-// it, or renaming it over the old file.
+// Where a replace failed: a refused target or making the temporary file,
+// writing and flushing it, or renaming it over the old file.
 enum class ReplaceStep { Create, Write, Rename };
 int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& failedStep);
 

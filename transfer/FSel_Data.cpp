@@ -266,12 +266,14 @@ int FSel_Read(FSel_Data& d, int operation) {
   return 0;
 }
 
-std::string FSel_CmdFileTitle(std::string_view fileNameUtf8) {
-  std::string_view base = fileNameUtf8.size() >= 4 ? fileNameUtf8.substr(0, fileNameUtf8.size() - 4) : "";
+std::string FSel_CmdFileTitle(std::string_view fileNameOnDisk) {
+  std::string_view base = fileNameOnDisk.size() >= 4 ? fileNameOnDisk.substr(0, fileNameOnDisk.size() - 4) : "";
   // A name with no CP932 form is shown as far as it has one; the row keeps
-  // the real name beside it.
+  // the real name beside it. A name that is not UTF-8 is CP932 already.
   std::string s;
-  if (auto c = cp932::FromUtf8(base)) {
+  if (!cp932::IsUtf8(base)) {
+    s = std::string(base);
+  } else if (auto c = cp932::FromUtf8(base)) {
     s = *c;
   } else {
     for (char ch : base) s += (static_cast<unsigned char>(ch) < 0x80) ? ch : '?';

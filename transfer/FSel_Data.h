@@ -50,7 +50,7 @@ struct FSel_Entry {
 };
 
 struct FSel_CmdFile {
-  std::string fileName;  // as found, with its extension (UTF-8)
+  std::string fileName;  // the bytes on disk, with its extension (UTF-8 or CP932)
   std::string date, time;
 };
 
@@ -101,7 +101,7 @@ struct FSel_Lists {
 };
 FSel_Lists FSel_BuildRows(const FSel_Data& d, int operation);
 // A command-file row's first column.
-std::string FSel_CmdFileTitle(std::string_view fileNameUtf8);
+std::string FSel_CmdFileTitle(std::string_view fileNameOnDisk);
 
 // 0, or 9514 when the range is not usable: both bounds blank after trimming,
 // or both filled and from greater than to, byte by byte.

@@ -165,9 +165,11 @@ std::vector<Row> ErrRows(const std::string& folder) {
 
 // ---- Dump list ----
 
-std::string DumpStem(std::string_view fileNameUtf8) {
-  if (fileNameUtf8.size() < 5) return {};
-  std::string_view base = fileNameUtf8.substr(0, fileNameUtf8.size() - 4);
+std::string DumpStem(std::string_view fileNameOnDisk) {
+  if (fileNameOnDisk.size() < 5) return {};
+  std::string_view base = fileNameOnDisk.substr(0, fileNameOnDisk.size() - 4);
+  // Not UTF-8: CP932 already, as unpacked from a Windows archive.
+  if (!cp932::IsUtf8(base)) return std::string(base);
   if (auto c = cp932::FromUtf8(base)) return *c;
   // A name with no CP932 form is shown as far as it has one; the row keeps
   // the real name beside it.

@@ -89,9 +89,10 @@ std::vector<Row> ErrRows(const std::string& folder);
 
 // ---- Dump list ----
 
-// A dump file's name without its last four characters, as CP932 (bytes with
-// no CP932 form shown as "?"); empty when the name is shorter than five.
-std::string DumpStem(std::string_view fileNameUtf8);
+// A dump file's name on disk without its last four characters, as CP932 (a
+// UTF-8 name converted, a CP932 one as it is, characters with no CP932 form
+// shown as "?"); empty when the name is shorter than five.
+std::string DumpStem(std::string_view fileNameOnDisk);
 // fitted TAB date TAB time TAB TAB stem.
 std::string DumpRowText(std::string_view fitted, std::string_view date, std::string_view time,
                         std::string_view stem);

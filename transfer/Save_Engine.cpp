@@ -83,12 +83,12 @@ SaveEngine::DataFile::~DataFile() { Discard(); }
 
 bool SaveEngine::DataFile::Create(const std::string& dir, const std::string& name, const std::string& comment) {
   Discard();
-  target_ = fsys::Resolve(dir, name);
-  // A write-protected data file (or a folder of that name) is not replaced.
-  struct stat st{};
-  if (::lstat(target_.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::access(target_.c_str(), W_OK) != 0))
-    return false;
-  int fd = fsys::CreateTempFile(dir, "DBS", temp_);
+  // A write-protected data file (or a folder of that name) is not replaced,
+  // and a link is written through: the shared replace's rules decide.
+  if (fsys::ReplaceTarget(fsys::Resolve(dir, name), target_) != 0) return false;
+  std::string targetDir, targetName;
+  fsys::SplitPath(target_, targetDir, targetName);
+  int fd = fsys::CreateTempFile(targetDir.empty() ? dir : targetDir, "DBS", temp_);
   if (fd < 0) return false;
   f_ = ::fdopen(fd, "wb");
   if (!f_) {
@@ -111,8 +111,9 @@ bool SaveEngine::DataFile::Write(const std::string& text) {
 
 bool SaveEngine::DataFile::Commit() {
   if (!f_) return false;
-  // The temporary file is private; the data file is read by the editors.
-  bool ok = std::fflush(f_) == 0 && ::fchmod(::fileno(f_), 0644) == 0 && ::fsync(::fileno(f_)) == 0;
+  // An old data file keeps its mode; a new one is readable by the editors.
+  bool ok = std::fflush(f_) == 0 && ::fchmod(::fileno(f_), 0644) == 0 &&
+            fsys::KeepMode(::fileno(f_), target_) == 0 && ::fsync(::fileno(f_)) == 0;
   ok = std::fclose(f_) == 0 && ok;
   f_ = nullptr;
   if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;

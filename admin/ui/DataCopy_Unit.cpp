@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <chrono>
 #include <thread>
 
@@ -40,7 +39,7 @@ QPushButton* Button(QWidget* parent, int x, int y, int w, int h) {
 }
 
 // The folder's name for the glass; its bytes stay in the form.
-QString Shown(const std::string& dir) { return QFile::decodeName(QByteArray::fromStdString(dir)); }
+QString Shown(const std::string& dir) { return NameToQ(dir); }
 
 // AdminDir without its trailing "/" (the root keeps it).
 std::string AdminFolder() {

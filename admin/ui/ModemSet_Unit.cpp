@@ -24,9 +24,9 @@ QLabel* Label(QWidget* parent, int x, int y, int w) {
 QLineEdit* CmdEdit(QWidget* parent, int x, int y, int w, int maxBytes) {
   auto* e = new QLineEdit(parent);
   e->setGeometry(x, y, w, 22);
-  // The commands are ASCII: characters and bytes are one.
-  e->setMaxLength(maxBytes);
-  e->setValidator(new ModemCmdValidator(e));
+  // The commands are ASCII: characters and bytes are one. A longer command
+  // read from MODEM.INF is shown and stored whole.
+  ModemCmd_SetLimit(e, maxBytes);
   return e;
 }
 
@@ -106,11 +106,11 @@ ModemCmds TModemSetFrm::Edits() const {
 }
 
 void TModemSetFrm::ShowEdits(const ModemCmds& c) {
-  Init_Edt->setText(ToQ(c.init));
-  Dial1_Edt->setText(ToQ(c.dial1));
-  Dial2_Edt->setText(ToQ(c.dial2));
-  Cut1_Edt->setText(ToQ(c.cut1));
-  Cut2_Edt->setText(ToQ(c.cut2));
+  ModemCmd_Show(Init_Edt, ToQ(c.init));
+  ModemCmd_Show(Dial1_Edt, ToQ(c.dial1));
+  ModemCmd_Show(Dial2_Edt, ToQ(c.dial2));
+  ModemCmd_Show(Cut1_Edt, ToQ(c.cut1));
+  ModemCmd_Show(Cut2_Edt, ToQ(c.cut2));
 }
 
 void TModemSetFrm::FocusFor(ModemFocus f) {

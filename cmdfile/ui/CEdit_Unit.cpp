@@ -123,7 +123,7 @@ void TCEdit_Frm::FormShow() {
   Help_BitBtn->MenuItem.clear();
   Chk_BitBtn->setEnabled(false);
   Reg_BitBtn->setEnabled(false);
-  Fname_Lbl->setText(QString::fromUtf8(SelectedCmdName.c_str()));
+  Fname_Lbl->setText(NameToQ(SelectedCmdName));
   if (menus_.empty()) menus_ = ComMenu_Names();
   Menu_CmbBox->clear();
   Menu_CmbBox->addItem("ALL");

@@ -33,7 +33,11 @@ TComS_Frm* ComS_Frm = nullptr;
 
 namespace {
 
-QString FromFs(const std::string& s) { return QString::fromUtf8(s.c_str()); }
+QString FromFs(const std::string& s) { return NameToQ(s); }
+
+// Each row keeps its file's name (without ".CMD") as the bytes on disk: the
+// row's text is only how the name is shown, and no path is built from it.
+constexpr int kDiskNameRole = Qt::UserRole + 1;
 
 // The hourglass while a file is prepared, the form disabled meanwhile.
 class BusyForm {
@@ -128,8 +132,8 @@ TComS_Frm::~TComS_Frm() {
 int TComS_Frm::ComList_Init() { return ComList_Precheck(ComList); }
 
 std::string TComS_Frm::Folder() const {
-  std::string d = Dir_Lbl->text().toStdString();
-  return fsys::WithSlash(d.empty() ? ComList.CmdDataDir : d);
+  // The label shows the folder; the folder itself is kept as its bytes.
+  return fsys::WithSlash(ComList.CmdDataDir);
 }
 
 std::string TComS_Frm::SelectedPath() const { return ComList_Path(Folder(), SelectedCmdName); }
@@ -141,10 +145,15 @@ void TComS_Frm::ComList_Show() {
   User_Lbl->setText(ToQ(ComList.CmdUserName));
   FreeSpace_Show();
   // The rows stay sorted by their text, letter case ignored.
-  std::vector<std::string> rows;
-  for (const ComListFile& f : ComList.CmdFileTable) rows.push_back(ComList_Row(f));
-  std::stable_sort(rows.begin(), rows.end(), [](const std::string& a, const std::string& b) { return fsys::LessNoCase(a, b); });
-  for (const std::string& r : rows) Com_OTabLstBox->addItem(FromFs(r));
+  std::vector<std::pair<std::string, std::string>> rows;  // shown text, name on disk
+  for (const ComListFile& f : ComList.CmdFileTable) rows.emplace_back(ComList_Row(f), ComList_BaseName(f.name));
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const auto& a, const auto& b) { return fsys::LessNoCase(a.first, b.first); });
+  for (const auto& [text, name] : rows) {
+    auto* item = new QListWidgetItem(QString::fromStdString(text));
+    item->setData(kDiskNameRole, QByteArray::fromStdString(name));
+    Com_OTabLstBox->addItem(item);
+  }
   rememberedIndex_ = std::min(rememberedIndex_, Com_OTabLstBox->count() - 1);
 }
 
@@ -159,7 +168,7 @@ int TComS_Frm::SelectedRow() const {
 bool TComS_Frm::ComList_SelName() {
   int r = SelectedRow();
   if (r < 0) return false;
-  SelectedCmdName = ::ComList_SelName(Com_OTabLstBox->item(r)->text().toStdString());
+  SelectedCmdName = Com_OTabLstBox->item(r)->data(kDiskNameRole).toByteArray().toStdString();
   return true;
 }
 
@@ -356,8 +365,9 @@ void TComS_Frm::Chg_BitBtnClick() {
   r.dirSelect = true;
   std::string start = fsys::DirExists(Folder()) ? Folder() : ProgramDir;
   r.path = FromFs(ComList_DirLabel(start));
+  r.pathOnDisk = ComList_DirLabel(start);
   if (PickPath(this, r) != 1) return;
-  std::string chosen = r.path.toStdString();
+  std::string chosen = r.pathOnDisk;
   if (chosen.empty() || chosen[0] != '/') return;
   std::string folder = fsys::WithSlash(chosen);
   if (fsys::EqualNoCase(folder, ComList.CmdDataDir)) return;
@@ -411,7 +421,7 @@ bool TComS_Frm::PrintFile(const std::string& path, int& message) {
   printer->setDocName("O.R.V.O.");
   const ComPrintMetrics m = ComPrint_Metrics(printer);
   const auto pages = ComPrint_Layout(ComFile_SplitText(content), m.lines, ComFileNameLabel,
-                                     cp932::FromUtf8(SelectedCmdName).value_or(SelectedCmdName));
+                                     cp932::NameToCp932(SelectedCmdName));
   // Cancel is looked at before every line of the file, and the pages go to
   // the printer only afterwards: the print system cannot take back a job
   // once begun, so a cancelled one never becomes a job.

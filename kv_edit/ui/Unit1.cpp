@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kMaxCmdFiles = 100;
 
-QString Path(const std::string& p) { return QString::fromUtf8(p.c_str()); }
+QString Path(const std::string& p) { return NameToQ(p); }
 
 std::string InDir(const std::string& name) { return fsys::Resolve(fsys::WithSlash(kv::Data_Dir), name); }
 

@@ -13,6 +13,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Input_Unit.h"
 
 EnvSettings Env;
 TEnv_Frm* Env_Frm = nullptr;
@@ -64,8 +65,8 @@ QSpinBox* Spin(QWidget* parent, int x, int y, int lo, int hi) {
 QLineEdit* CmdEdit(QWidget* parent, int x, int y, int w, int maxLen) {
   auto* e = new QLineEdit(parent);
   e->setGeometry(x, y, w, 22);
-  e->setMaxLength(maxLen);
-  e->setValidator(new ModemCmdValidator(e));
+  // A longer command read from a file is shown and stored whole.
+  ModemCmd_SetLimit(e, maxLen);
   return e;
 }
 
@@ -238,11 +239,11 @@ void TEnv_Frm::FormShow() {
     if (Env.modems.kinds[i].name == f[ENV_MODEM_KIND]) selected = i;
   }
   Modem_CmbBox->setCurrentIndex(selected);
-  CmdInit_Edt->setText(ToQ(f[ENV_INIT_CMD]));
-  CmdDial1_Edt->setText(ToQ(f[ENV_DIAL_CMD1]));
-  CmdDial2_Edt->setText(ToQ(f[ENV_DIAL_CMD2]));
-  CmdEnd1_Edt->setText(ToQ(f[ENV_HANGUP_CMD1]));
-  CmdEnd2_Edt->setText(ToQ(f[ENV_HANGUP_CMD2]));
+  ModemCmd_Show(CmdInit_Edt, ToQ(f[ENV_INIT_CMD]));
+  ModemCmd_Show(CmdDial1_Edt, ToQ(f[ENV_DIAL_CMD1]));
+  ModemCmd_Show(CmdDial2_Edt, ToQ(f[ENV_DIAL_CMD2]));
+  ModemCmd_Show(CmdEnd1_Edt, ToQ(f[ENV_HANGUP_CMD1]));
+  ModemCmd_Show(CmdEnd2_Edt, ToQ(f[ENV_HANGUP_CMD2]));
   TimeOutInit_SEdt->setValue(SpinValue(f[ENV_INIT_TIMEOUT], 10));
   TimeOutDial_SEdt->setValue(SpinValue(f[ENV_DIAL_TIMEOUT], 10));
   TimeOutEnd_SEdt->setValue(SpinValue(f[ENV_HANGUP_TIMEOUT], 10));
@@ -280,11 +281,11 @@ void TEnv_Frm::Public_ChkBoxClick() {
 void TEnv_Frm::Modem_CmbBoxChange(int index) {
   if (index >= 0 && index < Env.modems.Count()) {
     const ModemKind& k = Env.modems.kinds[index];
-    CmdInit_Edt->setText(ToQ(k.initCmd));
-    CmdDial1_Edt->setText(ToQ(k.dialCmd1));
-    CmdDial2_Edt->setText(ToQ(k.dialCmd2));
-    CmdEnd1_Edt->setText(ToQ(k.hangUpCmd1));
-    CmdEnd2_Edt->setText(ToQ(k.hangUpCmd2));
+    ModemCmd_Show(CmdInit_Edt, ToQ(k.initCmd));
+    ModemCmd_Show(CmdDial1_Edt, ToQ(k.dialCmd1));
+    ModemCmd_Show(CmdDial2_Edt, ToQ(k.dialCmd2));
+    ModemCmd_Show(CmdEnd1_Edt, ToQ(k.hangUpCmd1));
+    ModemCmd_Show(CmdEnd2_Edt, ToQ(k.hangUpCmd2));
     return;
   }
   for (QLineEdit* e : {CmdInit_Edt, CmdDial2_Edt, CmdEnd1_Edt, CmdEnd2_Edt}) e->clear();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -11,6 +12,11 @@ struct PathPickRequest {
   bool dirSelect = false;  // a folder, not a file
   QString path;            // in: the folder to start in; out: the chosen folder
   QString fileName;        // in: a file to preselect; out: the chosen file's full path
+  // The same paths as the file system's bytes, which need not be UTF-8 (the
+  // texts above only show them). In: when not empty, they are used instead
+  // of the texts; out: always set.
+  std::string pathOnDisk;
+  std::string fileNameOnDisk;
 };
 
 // 1 when the user confirmed a choice, 2 when cancelled.
@@ -19,5 +25,6 @@ using PathPicker = std::function<int(QWidget* parent, PathPickRequest& request)>
 int PickPath(QWidget* parent, PathPickRequest& request);
 
 // Replaces the picker with a test's answer; an empty function restores the
-// shared picker.
+// shared picker. An answer that leaves the OnDisk fields as they came in
+// gives its paths as the texts' UTF-8.
 void SetPathPicker(PathPicker picker);

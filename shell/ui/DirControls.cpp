@@ -7,10 +7,12 @@
 #include <filesystem>
 
 #include "platform/FileSys.h"
+#include "platform/ui/QtText.h"
 
 namespace {
 
-QString Native(const std::string& path) { return QString::fromUtf8(path.data(), static_cast<int>(path.size())); }
+// Names are shown decoded; the items keep the bytes (kPathRole).
+QString Native(const std::string& path) { return NameToQ(path); }
 std::string FromNative(const QString& path) { return path.toUtf8().toStdString(); }
 // Item data keeps the bytes themselves, so that a name that is not valid
 // UTF-8 still leads back to its entry.
@@ -76,14 +78,14 @@ void TDriveComboBox::Fill() {
   std::sort(volumes.begin(), volumes.end());
   volumes.erase(std::unique(volumes.begin(), volumes.end()), volumes.end());
   roots.insert(roots.end(), volumes.begin(), volumes.end());
-  for (const auto& r : roots) addItem(Native(r), Native(r));
+  for (const auto& r : roots) addItem(Native(r), Bytes(r));
 }
 
-std::string TDriveComboBox::Drive() const { return FromNative(currentData().toString()); }
+std::string TDriveComboBox::Drive() const { return FromBytes(currentData()); }
 
 void TDriveComboBox::SetDrive(const std::string& root) {
   QSignalBlocker block(this);
-  int i = findData(Native(root));
+  int i = findData(Bytes(root));
   if (i >= 0) setCurrentIndex(i);
 }
 
@@ -92,7 +94,7 @@ void TDriveComboBox::SelectFor(const std::string& path) {
   int best = -1;
   size_t bestLen = 0;
   for (int i = 0; i < count(); ++i) {
-    std::string r = FromNative(itemData(i).toString());
+    std::string r = FromBytes(itemData(i));
     bool holds = r == "/" || p == r || (p.size() > r.size() && p.compare(0, r.size(), r) == 0 && p[r.size()] == '/');
     if (holds && (best < 0 || r.size() > bestLen)) {
       best = i;

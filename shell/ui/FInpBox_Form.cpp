@@ -8,7 +8,7 @@
 
 namespace {
 constexpr int kMaxNameChars = 60;
-QString Native(const std::string& path) { return QString::fromUtf8(path.data(), static_cast<int>(path.size())); }
+QString Native(const std::string& path) { return NameToQ(path); }
 }  // namespace
 
 TFInp_Dlg::TFInp_Dlg(QWidget* parent) : QDialog(parent) {
@@ -87,13 +87,19 @@ bool TFInp_Dlg::NameAcceptable(const QString& name) const {
   return validator_->validate(copy, pos) == QValidator::Acceptable;
 }
 
-std::string TFInp_Dlg::EnteredName() const { return FName_Edt->text().toUtf8().toStdString(); }
+std::string TFInp_Dlg::EnteredName() const {
+  // A file taken from the list keeps its name's bytes while the edit shows it.
+  if (!clickedName_.empty() && FName_Edt->text() == Native(clickedName_)) return clickedName_;
+  return FName_Edt->text().toUtf8().toStdString();
+}
 
 void TFInp_Dlg::FInp_DirLstBoxChange() { GoTo(FInp_DirLstBox->Directory()); }
 
 void TFInp_Dlg::FInp_FilLstBoxClick() {
   std::string name = FInp_FilLstBox->SelectedName();
-  if (!name.empty()) FName_Edt->setText(Native(name));
+  if (name.empty()) return;
+  clickedName_ = name;
+  FName_Edt->setText(Native(name));
 }
 
 void TFInp_Dlg::FInp_DrvCmbBoxChange() {

@@ -50,5 +50,6 @@ class TFInp_Dlg : public QDialog {
   void FolderRefused();
   ForbiddenCharValidator* validator_;
   std::string lastGoodDrive_;
+  std::string clickedName_;  // the file last taken from the list, as on disk
   std::string lastGoodDir_;
 };

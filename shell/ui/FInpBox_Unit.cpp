@@ -1,12 +1,13 @@
 #include "shell/ui/FInpBox_Unit.h"
 
 #include "platform/FileSys.h"
+#include "platform/ui/QtText.h"
 #include "shell/ui/FInpBox_Form.h"
 
 bool TFInpDlg::Execute(QWidget* owner) {
   TFInp_Dlg dlg(owner);
   if (English) dlg.SetEnglish();
-  dlg.FName_Edt->setText(QString::fromUtf8(FileName.data(), static_cast<int>(FileName.size())));
+  dlg.FName_Edt->setText(NameToQ(FileName));
   const std::string cwd = DirCtl_CurrentDir();
   if (Path.empty() || !fsys::DirExists(Path)) Path = cwd;
   if (!dlg.GoTo(DirCtl_Absolute(Path)) && !dlg.GoTo(cwd)) dlg.GoTo("/");

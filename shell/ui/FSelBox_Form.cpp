@@ -6,7 +6,7 @@
 #include "shell/ui/Conf_Unit.h"
 
 namespace {
-QString Native(const std::string& path) { return QString::fromUtf8(path.data(), static_cast<int>(path.size())); }
+QString Native(const std::string& path) { return NameToQ(path); }
 }  // namespace
 
 TFSel_Dlg::TFSel_Dlg(QWidget* parent) : QDialog(parent) {

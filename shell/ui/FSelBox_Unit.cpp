@@ -1,6 +1,7 @@
 #include "shell/ui/FSelBox_Unit.h"
 
 #include "platform/FileSys.h"
+#include "platform/ui/QtText.h"
 #include "shell/ui/FSelBox_Form.h"
 
 namespace {
@@ -22,7 +23,7 @@ bool TFSeleDlg::Execute(QWidget* owner) {
     dlg.SetFolderLayout();
     if (Path.empty() || !fsys::DirExists(Path)) Path = DirCtl_CurrentDir();
     GoToFirstReadable(dlg, DirCtl_Absolute(Path));
-    dlg.Fname_Lbl->setText(QString::fromUtf8(dlg.Directory().c_str()));
+    dlg.Fname_Lbl->setText(NameToQ(dlg.Directory()));
   } else if (!FileName.empty() && fsys::FileExists(FileName)) {
     std::string full = DirCtl_Absolute(FileName);
     std::string dir, name;
@@ -30,12 +31,12 @@ bool TFSeleDlg::Execute(QWidget* owner) {
     Path = DirCtl_Normalize(dir);
     GoToFirstReadable(dlg, Path);
     dlg.SelectFile(name);
-    dlg.Fname_Lbl->setText(QString::fromUtf8(FileName.c_str()));
+    dlg.Fname_Lbl->setText(NameToQ(FileName));
   } else {
     FileName.clear();
     if (Path.empty() || !fsys::DirExists(Path)) Path = DirCtl_CurrentDir();
     GoToFirstReadable(dlg, DirCtl_Absolute(Path));
-    dlg.Fname_Lbl->setText(QString::fromUtf8(dlg.Directory().c_str()));
+    dlg.Fname_Lbl->setText(NameToQ(dlg.Directory()));
   }
   if (dlg.exec() != 1) return false;
   FileName = DirSelect ? std::string() : dlg.SelectedFile();

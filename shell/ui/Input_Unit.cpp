@@ -1,5 +1,7 @@
 #include "shell/ui/Input_Unit.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 
 #include "platform/ui/QtText.h"
@@ -23,6 +25,30 @@ QValidator::State ModemCmdValidator::validate(QString& input, int&) const {
   for (QChar c : input)
     if (c.unicode() < 0x20 || c.unicode() >= 0x7F || c == QLatin1Char('|')) return Invalid;
   return Acceptable;
+}
+
+namespace {
+
+// The typing limit stays on the edit; its maximum length follows the text
+// shown, never below the limit, so that setText never cuts.
+constexpr const char* kTypedLimit = "modemCmdTypedLimit";
+
+void FitMaxLength(QLineEdit* e, qsizetype shown) {
+  e->setMaxLength(std::max(e->property(kTypedLimit).toInt(), static_cast<int>(shown)));
+}
+
+}  // namespace
+
+void ModemCmd_SetLimit(QLineEdit* edit, int maxChars) {
+  edit->setProperty(kTypedLimit, maxChars);
+  edit->setMaxLength(maxChars);
+  edit->setValidator(new ModemCmdValidator(edit));
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& t) { FitMaxLength(edit, t.size()); });
+}
+
+void ModemCmd_Show(QLineEdit* edit, const QString& text) {
+  FitMaxLength(edit, text.size());
+  edit->setText(text);
 }
 
 TInput_Dlg::TInput_Dlg(QWidget* parent) : TNumberedDlg(parent) {

@@ -33,6 +33,14 @@ class ModemCmdValidator : public QValidator {
   State validate(QString& input, int& pos) const override;
 };
 
+// The modem command edits' length rule: typing stops at maxChars, while a
+// longer command that the program shows (read from a file) is kept whole
+// and may be shortened; storing it again never cuts it. Also sets the
+// ModemCmdValidator.
+void ModemCmd_SetLimit(QLineEdit* edit, int maxChars);
+// Shows a command in such an edit, whole however long it is.
+void ModemCmd_Show(QLineEdit* edit, const QString& text);
+
 class TInput_Dlg : public TNumberedDlg {
   Q_OBJECT
  public:

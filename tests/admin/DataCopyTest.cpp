@@ -133,6 +133,33 @@ TEST(DataCopy, CopiesInPlaceAndStopsAtTheFirstFailureWithTheTargetWhole) {
   EXPECT_EQ(t.Read("dst/Telephone.Hlp"), "old telephone");  // absent from the source: left alone
 }
 
+// A file the dealer protected in the target stops the copy with "0403" and
+// stays as it was, also for root; a link in the target is written through.
+TEST(DataCopy, AProtectedTargetFileStopsTheCopyAndALinkIsWrittenThrough) {
+  TempDir t;
+  t.Write("src/MODEM.INF", "A,ATZ,ATD,,+++,ATH\r\n");
+  t.Write("src/Connect.Hlp", "connect\r\n");
+  t.Write("src/Save.Hlp", "save\r\n");
+  t.Write("shared/Connect.Hlp", "old connect");
+  std::string protectedFile = t.Write("dst/Save.Hlp", "old save");
+  ASSERT_EQ(::symlink("../shared/Connect.Hlp", (t.path() + "dst/Connect.Hlp").c_str()), 0);
+  ASSERT_EQ(::chmod(protectedFile.c_str(), 0444), 0);
+
+  Asker a{{1, 1}, {}};
+  std::vector<DataCopyFile> files;
+  ASSERT_EQ(DataCopy_Prepare(t.path() + "src", t.path() + "dst", a.Fn(), files), 0);
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(DataCopy_Copy(files), 403);
+  EXPECT_EQ(t.Read("dst/MODEM.INF"), "A,ATZ,ATD,,+++,ATH\r\n");
+  EXPECT_EQ(t.Read("shared/Connect.Hlp"), "connect\r\n");
+  struct stat st{};
+  ASSERT_EQ(::lstat((t.path() + "dst/Connect.Hlp").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(t.Read("dst/Save.Hlp"), "old save");
+  ASSERT_EQ(::stat(protectedFile.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
 TEST(DataCopy, TheSetIsMODEMINFAndTheThirteenHelpFilesInOrder) {
   std::vector<std::string> set(kAdminDataSet.begin(), kAdminDataSet.end());
   EXPECT_EQ(set, (std::vector<std::string>{"MODEM.INF", "Connect.Hlp", "Telephone.Hlp", "Save.Hlp", "Load.Hlp",

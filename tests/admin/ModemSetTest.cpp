@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "admin/ModemSet.h"
 #include "platform/FileSys.h"
@@ -215,6 +217,38 @@ TEST(ModemSet, AFailedWriteLeavesTheOldFileAndTakesTheNewKindOut) {
   EXPECT_EQ(l.table.kinds[0].initCmd, "ATQ");
   EXPECT_EQ(existing.index, 0);
   EXPECT_EQ(l.selected, 0);
+}
+
+// The dealer's protection holds for root too: a MODEM.INF without write bits
+// is not created anew ("9005") and keeps its text and mode; a MODEM.INF
+// that is a link is written through and stays a link.
+TEST(ModemSet, AProtectedFileIsRefusedAndALinkIsWrittenThrough) {
+  TempDir t;
+  std::string path = t.Write("MODEM.INF", kThree);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  ModemSetList l;
+  l.Load(t.path());
+  Asker ok{{1, 1}, {}};
+  ModemRegResult r = l.Register("New", {"ATZ", "", "", "", ""}, path, ok.Fn());
+  EXPECT_EQ(r.message, 9005);
+  EXPECT_FALSE(r.added);
+  EXPECT_EQ(l.table.Count(), 3);
+  EXPECT_EQ(t.Read("MODEM.INF"), kThree);
+  struct stat st{};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+
+  TempDir linked;
+  linked.Write("shared/MODEM.INF", kThree);
+  ASSERT_EQ(::symlink("shared/MODEM.INF", (linked.path() + "MODEM.INF").c_str()), 0);
+  ModemSetList m;
+  m.Load(linked.path());
+  ASSERT_EQ(m.table.Count(), 3);
+  r = m.Register("New", {"ATZ", "", "", "", ""}, linked.path() + "MODEM.INF", ok.Fn());
+  EXPECT_EQ(r.message, 0);
+  ASSERT_EQ(::lstat((linked.path() + "MODEM.INF").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(linked.Read("shared/MODEM.INF"), std::string(kThree) + "New,ATZ,,,,\r\n");
 }
 
 TEST(ModemSet, ThirtyKindsStillTakeEditsButNoNewKind) {

@@ -323,11 +323,28 @@ TEST_F(SaveUdp, ADataFileThatCannotBeWrittenIsAFileError) {
   ::rmdir((dir.path() + "SdSystem.DAT").c_str());
   dir.Write("SdSystem.DAT", "protected\r\n");
   ::chmod((dir.path() + "SdSystem.DAT").c_str(), 0444);
-  if (::access((dir.path() + "SdSystem.DAT").c_str(), W_OK) != 0) {
-    EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
-    EXPECT_EQ(dir.Read("SdSystem.DAT"), "protected\r\n");
-  }
+  // Refused for root as well: the file has no write bit at all.
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
+  EXPECT_EQ(dir.Read("SdSystem.DAT"), "protected\r\n");
   ExpectOnly({"SdSystem.DAT"});
+}
+
+// A data file that is a link (to a folder shared with another machine, say)
+// is written through to its target; the link stays a link.
+TEST_F(SaveUdp, ADataFileThatIsALinkIsWrittenThrough) {
+  store->SetLines('1', Lines("L", 2));
+  TempDir shared;
+  shared.Write("SdSystem.DAT", "old\r\n");
+  ASSERT_EQ(::symlink((shared.path() + "SdSystem.DAT").c_str(), (dir.path() + "SdSystem.DAT").c_str()), 0);
+  ASSERT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_OK);
+  EXPECT_EQ(shared.Read("SdSystem.DAT"), Head() + Joined(Lines("L", 2)));
+  struct stat st{};
+  ASSERT_EQ(::lstat((dir.path() + "SdSystem.DAT").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ExpectOnly({"SdSystem.DAT"});
+  std::vector<fsys::DirEntry> there;
+  ASSERT_TRUE(fsys::ListDir(shared.path(), "*", there));
+  EXPECT_EQ(there.size(), 1u);  // no temporary file left beside the target
 }
 
 // The work file's records and the bookkeeping of the countdowns, step by

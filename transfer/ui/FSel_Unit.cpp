@@ -22,7 +22,7 @@ TFSelZNT_Frm* FSelZNT_Frm = nullptr;
 
 namespace {
 
-QString FromFs(const std::string& path) { return QString::fromUtf8(path.c_str()); }
+QString FromFs(const std::string& path) { return NameToQ(path); }
 
 // The data folder as the label shows it: without its trailing "/", except
 // the root.
@@ -572,9 +572,10 @@ void TFSel_Frm::Chg_BitBtnClick() {
   r.fileName.clear();
   std::string start = fsys::DirExists(Data.dataFolder) ? Data.dataFolder : ProgramDir;
   r.path = FolderCaption(start);
+  r.pathOnDisk = start;
   if (PickPath(this, r) != 1) return;
   SelectionReturn = 0;
-  std::string chosen = r.path.toStdString();
+  std::string chosen = r.pathOnDisk;
   if (chosen.empty() || chosen[0] != '/') return;  // every folder is absolute
   std::string folder = fsys::WithSlash(chosen);
   if (Canonical(folder) == Canonical(Data.dataFolder)) return;

@@ -36,7 +36,7 @@ constexpr int kErrTextHeight = 161;
 constexpr int kTextTop = 212;
 constexpr int kNameWidth = 400;
 
-QString FromFs(const std::string& path) { return QString::fromUtf8(path.c_str()); }
+QString FromFs(const std::string& path) { return NameToQ(path); }
 
 void Msg(int number) { MsgDlg_Show(std::to_string(number)); }
 
@@ -297,8 +297,9 @@ void TLErr_Frm::DataSet_BitBtnClick() {
   r.dirSelect = true;
   const std::string start = fsys::DirExists(folder_) ? folder_ : ProgramDir;
   r.path = FromFs(lerr::FolderCaption(start));
+  r.pathOnDisk = lerr::FolderCaption(start);
   if (PickPath(this, r) != 1) return;
-  const std::string chosen = r.path.toStdString();
+  const std::string chosen = r.pathOnDisk;
   // Every folder is absolute; anything else is no choice.
   if (chosen.empty() || chosen[0] != '/' || !fsys::DirExists(chosen)) return;
   folder_ = fsys::WithSlash(chosen);

@@ -237,6 +237,48 @@ TEST_F(AdminForms, ModemEditorSwitchesChecksAndRegistersKinds) {
   EXPECT_EQ(f->Cut2_Edt->text(), "");
 }
 
+// MODEM.INF may hold a 21-character initialisation command; the edit takes
+// 20 when typed. Showing that kind and registering another writes it back
+// whole; typing past 20 is still refused.
+TEST_F(AdminForms, ModemEditorKeepsAStoredCommandLongerThanItsEdit) {
+  const std::string longInit = "AT&F0E1V1Q0X4S0=0&C1D";
+  ASSERT_EQ(longInit.size(), 21u);
+  dir.Write("MODEM.INF", "L," + longInit + ",ATD,,+++,ATH\r\nS,ATZ,ATD,,+++,ATH\r\n");
+  main->BitBtn1->click();
+  TModemSetFrm* f = ModemSet_Frm;
+  Pick(0);
+  EXPECT_EQ(f->Init_Edt->text().toStdString(), longInit);
+  QApplication::setActiveWindow(f);
+  f->Init_Edt->setFocus();
+  f->Init_Edt->end(false);
+  QTest::keyClicks(f->Init_Edt, "X");
+  EXPECT_EQ(f->Init_Edt->text().toStdString(), longInit);  // no growth past the stored value
+
+  Pick(1);
+  {
+    DialogScript s;
+    s.Then(1);
+    f->Reg_BitBtn->click();
+    EXPECT_EQ(s.Shown(), Shown{"M7005"});
+  }
+  EXPECT_EQ(dir.Read("MODEM.INF"), "L," + longInit + ",ATD,,+++,ATH\r\nS,ATZ,ATD,,+++,ATH\r\n");
+
+  // Shortened by the user, the edit is back at its limit for typing.
+  Pick(0);
+  EXPECT_EQ(f->Init_Edt->text().toStdString(), longInit);
+  f->Init_Edt->setFocus();
+  f->Init_Edt->end(false);
+  QTest::keyClick(f->Init_Edt, Qt::Key_Backspace);
+  QTest::keyClicks(f->Init_Edt, "YZ");
+  EXPECT_EQ(f->Init_Edt->text().toStdString(), longInit.substr(0, 20));
+  // Another kind's short command is not held to the long one's length.
+  Pick(1);
+  f->Init_Edt->setFocus();
+  f->Init_Edt->end(false);
+  QTest::keyClicks(f->Init_Edt, "12345678901234567890");
+  EXPECT_EQ(f->Init_Edt->text().size(), 20);
+}
+
 TEST_F(AdminForms, DataCopyChecksFoldersAsksAndCopies) {
   dir.Write("Dump.Hlp", "dump\r\n");
   TempDir target;

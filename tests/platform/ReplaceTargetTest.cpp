@@ -1,0 +1,147 @@
+// The shared replace keeps the dealer's write protection and links: a target
+// without write permission is refused and left as it was (for root too), and
+// a link is written through to the file it names.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FileSys.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st{};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+std::string LinkText(const std::string& path) {
+  char buf[4096];
+  ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+  return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
+}
+
+bool IsLink(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Names in the folder other than the expected ones: a temporary left behind.
+size_t EntryCount(const std::string& dir) {
+  std::vector<fsys::DirEntry> list;
+  fsys::ListDir(dir, "*", list);
+  return list.size();
+}
+
+}  // namespace
+
+TEST(ReplaceTarget, AFileWithoutWriteBitsIsRefusedAndKeptForEveryone) {
+  // The modes a dealer's protection leaves: none of them may be written, also
+  // not by root, to which permission bits mean nothing.
+  for (mode_t mode : {0444, 0400, 0555, 0000}) {
+    SCOPED_TRACE(mode);
+    TempDir d;
+    std::string p = d.Write("MODEM.INF", "old\r\n");
+    ASSERT_EQ(::chmod(p.c_str(), mode), 0);
+    fsys::ReplaceStep step = fsys::ReplaceStep::Rename;
+    EXPECT_EQ(fsys::ReplaceFile(p, "new\r\n", step), EACCES);
+    EXPECT_EQ(step, fsys::ReplaceStep::Create);
+    EXPECT_EQ(ModeOf(p), mode);  // protection not dropped
+    EXPECT_EQ(EntryCount(d.path()), 1u);
+    std::string target;
+    EXPECT_EQ(fsys::ReplaceTarget(p, target), EACCES);
+    ::chmod(p.c_str(), 0600);  // readable by any user that runs the test
+    EXPECT_EQ(d.Read("MODEM.INF"), "old\r\n");
+  }
+}
+
+TEST(ReplaceTarget, AWritableFileIsReplacedAndKeepsItsMode) {
+  for (mode_t mode : {0644, 0600, 0200, 0664}) {
+    SCOPED_TRACE(mode);
+    TempDir d;
+    std::string p = d.Write("A.CMD", "old");
+    ASSERT_EQ(::chmod(p.c_str(), mode), 0);
+    EXPECT_EQ(fsys::ReplaceFile(p, "new"), 0);
+    ::chmod(p.c_str(), 0600);
+    EXPECT_EQ(d.Read("A.CMD"), "new");
+    ::chmod(p.c_str(), mode);
+    EXPECT_EQ(ModeOf(p), mode);
+  }
+}
+
+TEST(ReplaceTarget, ALinkIsWrittenThroughAndStaysALink) {
+  struct Row {
+    const char* what;
+    const char* link;      // the link's text, as stored
+    const char* realFile;  // where it ends, below the folder
+  };
+  const Row rows[] = {
+      {"relative to the link's folder", "../real/Real.cmd", "real/Real.cmd"},
+      {"in the same folder", "Real2.cmd", "cmd/Real2.cmd"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    TempDir d;
+    d.Write(r.realFile, "old");
+    d.Write("cmd/Other.cmd", "o");
+    std::string link = d.path() + "cmd/Link.cmd";
+    ASSERT_EQ(::symlink(r.link, link.c_str()), 0);
+    std::string target;
+    ASSERT_EQ(fsys::ReplaceTarget(link, target), 0);
+    EXPECT_EQ(fsys::ReplaceFile(link, "new"), 0);
+    EXPECT_TRUE(IsLink(link));
+    EXPECT_EQ(LinkText(link), r.link);
+    EXPECT_EQ(d.Read(r.realFile), "new");
+    EXPECT_EQ(d.Read("cmd/Link.cmd"), "new");
+    // The temporary was made beside the target, and nothing is left.
+    EXPECT_EQ(EntryCount(d.path() + "cmd/"), r.realFile[0] == 'c' ? 3u : 2u);
+  }
+}
+
+TEST(ReplaceTarget, AChainOfLinksIsFollowedToItsEnd) {
+  TempDir d;
+  d.Write("deep/end/Real.cmd", "old");
+  // a/One.cmd -> ../b/Two.cmd -> (absolute) deep/Three.cmd -> end/Real.cmd
+  d.Write("a/x", "");
+  d.Write("b/x", "");
+  ASSERT_EQ(::symlink("end/Real.cmd", (d.path() + "deep/Three.cmd").c_str()), 0);
+  ASSERT_EQ(::symlink((d.path() + "deep/Three.cmd").c_str(), (d.path() + "b/Two.cmd").c_str()), 0);
+  ASSERT_EQ(::symlink("../b/Two.cmd", (d.path() + "a/One.cmd").c_str()), 0);
+  std::string target;
+  ASSERT_EQ(fsys::ReplaceTarget(d.path() + "a/One.cmd", target), 0);
+  EXPECT_EQ(target, d.path() + "deep/end/Real.cmd");
+  ASSERT_EQ(fsys::ReplaceFile(d.path() + "a/One.cmd", "new"), 0);
+  EXPECT_EQ(d.Read("deep/end/Real.cmd"), "new");
+  EXPECT_TRUE(IsLink(d.path() + "a/One.cmd"));
+  EXPECT_TRUE(IsLink(d.path() + "b/Two.cmd"));
+  EXPECT_TRUE(IsLink(d.path() + "deep/Three.cmd"));
+}
+
+TEST(ReplaceTarget, ALinkToAProtectedFileOrALoopIsRefused) {
+  TempDir d;
+  std::string real = d.Write("real/Real.cmd", "old");
+  ASSERT_EQ(::chmod(real.c_str(), 0444), 0);
+  ASSERT_EQ(::symlink("real/Real.cmd", (d.path() + "Link.cmd").c_str()), 0);
+  EXPECT_EQ(fsys::ReplaceFile(d.path() + "Link.cmd", "new"), EACCES);
+  EXPECT_EQ(d.Read("real/Real.cmd"), "old");
+  EXPECT_EQ(ModeOf(real), 0444u);
+  EXPECT_TRUE(IsLink(d.path() + "Link.cmd"));
+
+  ASSERT_EQ(::symlink("Loop2.cmd", (d.path() + "Loop1.cmd").c_str()), 0);
+  ASSERT_EQ(::symlink("Loop1.cmd", (d.path() + "Loop2.cmd").c_str()), 0);
+  EXPECT_EQ(fsys::ReplaceFile(d.path() + "Loop1.cmd", "new"), ELOOP);
+  EXPECT_TRUE(IsLink(d.path() + "Loop1.cmd"));
+  EXPECT_EQ(EntryCount(d.path()), 4u);  // real, Link, Loop1, Loop2
+}
+
+TEST(ReplaceTarget, ALinkToAFileNotYetMadeCreatesIt) {
+  TempDir d;
+  d.Write("real/x", "");
+  ASSERT_EQ(::symlink("real/New.cmd", (d.path() + "New.cmd").c_str()), 0);
+  ASSERT_EQ(fsys::ReplaceFile(d.path() + "New.cmd", "made"), 0);
+  EXPECT_EQ(d.Read("real/New.cmd"), "made");
+  EXPECT_TRUE(IsLink(d.path() + "New.cmd"));
+}
