@@ -1,17 +1,28 @@
 // The fake exchange program as the run command starts it: its COM link in
-// the program folder lives exactly as long as it does.
+// the program folder lives exactly as long as it does, and ORVO's own load
+// and save engines work against it over the direct line (its
+// pseudo-terminal) and over UDP.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <poll.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+#include "link/Comm_Unit.h"
+#include "phone/Kana_Unit.h"
+#include "shell/Global_Unit.h"
+#include "tests/link/UdpTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "transfer/Load_Unit.h"
+#include "transfer/Save_Engine.h"
 
 namespace {
 
@@ -55,6 +66,12 @@ bool WaitFor(const std::function<bool()>& cond) {
   return true;
 }
 
+// A UDP port that nothing holds at the moment.
+std::string FreeUdpPort() {
+  udptest::RawPeer probe;
+  return std::to_string(probe.Port());
+}
+
 }  // namespace
 
 TEST(FakeRun, ComLinkLivesAsLongAsTheFakeAndASecondOneTouchesNothing) {
@@ -74,4 +91,270 @@ TEST(FakeRun, ComLinkLivesAsLongAsTheFakeAndASecondOneTouchesNothing) {
   kill(first, SIGTERM);
   EXPECT_EQ(WaitExit(first, std::chrono::seconds(5)), 0);
   EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
+namespace {
+
+// The fake program with both links, started as the run command starts it;
+// ready once it says so.
+class FakeProcess {
+ public:
+  ~FakeProcess() { Stop(); }
+  bool Start(const std::string& programDir, const std::string& port) {
+    int out[2];
+    if (pipe(out) != 0) return false;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      ::close(out[0]);
+      execl(FAKE_EXE, FAKE_EXE, "--serial", "--dir", programDir.c_str(), "--com", "1", "--udp", port.c_str(),
+            "--password", "PW12", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    ::close(out[1]);
+    std::string said;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (said.find("ready\n") == std::string::npos && std::chrono::steady_clock::now() < end) {
+      pollfd p{out[0], POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buf[256];
+      ssize_t n = read(out[0], buf, sizeof buf);
+      if (n <= 0) break;
+      said.append(buf, static_cast<size_t>(n));
+    }
+    ::close(out[0]);
+    return said.find("ready\n") != std::string::npos;
+  }
+  // Its exit code (0: a clean end), -1 when it had to be killed.
+  int Stop() {
+    if (pid_ <= 0) return -1;
+    kill(pid_, SIGTERM);
+    int code = WaitExit(pid_, std::chrono::seconds(20));
+    pid_ = -1;
+    return code;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+class NoView : public LoadView {
+ public:
+  void ToggleCursor() override {}
+  void ShowCounters() override {}
+  void ShowErrCount() override {}
+  void StartTimer() override {}
+  void ShowLine(const std::string&, bool) override {}
+  void AskFix(const std::string&, const std::string&) override { Load_FixAnswer(2, ""); }
+};
+
+enum class Link { Serial, Udp };
+const char* Name(Link l) { return l == Link::Serial ? "direct line" : "UDP"; }
+
+constexpr int kWaitMs = 3000;  // the exchange's answers; a sanitizer build is slow
+
+// ORVO's engines against the fake program: the direct line through the
+// program folder's COM1, UDP through the fake's port.
+class FakeRunLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    port = FreeUdpPort();
+    ASSERT_TRUE(fake.Start(programDir.path(), port));
+    ControlFileName = std::string(ORVO_SAMPLE_DIR) + "/CONTROL.DAT";
+    LinkTimeOutSec = 2;
+    LineLost = 0;
+    LoadCancel = 0;
+    Load_SetTiming({0, 0, 0, 0, 0, 5, 2});
+    Save_SetTiming({5, 5000});
+    Comm_SetTiming({120, 80, 5});
+  }
+  void TearDown() override {
+    Close();
+    Load_SetTiming(LoadTiming{});
+    Save_SetTiming(SaveTiming{});
+    Comm_SetTiming(CommTiming{});
+    ProgramDir.clear();
+    ControlFileName.clear();
+    EthernetMode = 0;
+    LineLost = 0;
+    EXPECT_EQ(fake.Stop(), 0) << "the fake program ends cleanly";
+  }
+
+  void Open(Link l) {
+    Close();
+    if (l == Link::Serial) {
+      EthernetMode = 0;
+      ProgramDir = programDir.path();
+      CommPortName = "COM1";
+      ASSERT_EQ(Comm_Open(), LINK_OK);
+      ASSERT_EQ(Comm_Setup(9600), LINK_OK);
+      Comm_SetRcvTimeOut(kWaitMs);
+      serialOpen = true;
+      return;
+    }
+    EthernetMode = 1;
+    ASSERT_EQ(Udp_Init(0, udptest::kLoopback, static_cast<uint16_t>(std::stoi(port))), LINK_OK);
+    Udp_SetTimer(&timer);
+    udpOpen = true;
+    ticker = std::make_unique<udptest::Ticker>(timer, 5);
+    uint8_t reply[UDP_REPLY_BUF] = {};
+    int len = 0;
+    Udp_SetParam(UDP_PARAM_TIMEOUT, 2);
+    Udp_SetParam(UDP_PARAM_RETRY, 2);
+    ASSERT_EQ(Udp_Transact(UDP_CMD_LOGIN_REQUEST, nullptr, 0, reply, &len), LINK_OK);
+    Udp_SetParam(UDP_PARAM_KEY, Conn_UdpKeyFromSeed(reply + 1));
+    std::string pw = Conn_UdpLoginPayload("PW12");
+    ASSERT_EQ(Udp_Transact(UDP_CMD_LOGIN, pw.data(), static_cast<int>(pw.size()), reply, &len), LINK_OK);
+    timer.Start();
+  }
+  void Close() {
+    if (serialOpen) Comm_Close();
+    serialOpen = false;
+    if (udpOpen) {
+      ticker.reset();
+      Udp_Close();
+      Udp_SetTimer(nullptr);
+    }
+    udpOpen = false;
+  }
+
+  // Loads folder/name as kind of system type 1; the result, with errors
+  // counted and the error list read.
+  int Load(Link l, const TempDir& folder, const std::string& name, int kind) {
+    LoadParams p;
+    p.systemType = 1;
+    p.kind = kind;
+    p.folder = folder.path();
+    p.fileName = name;
+    p.ethernet = l == Link::Udp;
+    p.linkTimeOutSec = 2;
+    p.retryCount = 2;
+    p.rcvTimeOutMs = kWaitMs;
+    NoView view;
+    LoadEngine e(p, view);
+    int r = e.Execute();
+    errors = LoadErrCount;
+    errorList = folder.Read(kind == 7 ? "CONTROL.ERR" : "OTHER.ERR");
+    return r;
+  }
+  int Save(Link l, const TempDir& folder, std::vector<SaveItem> items) {
+    SaveJob j;
+    j.items = std::move(items);
+    j.dir = folder.path();
+    j.comment = "RUN";
+    j.ethernet = l == Link::Udp;
+    j.timer = l == Link::Udp ? &timer : nullptr;
+    j.linkTimeOutSec = 2;
+    j.linkRetryCount = 2;
+    j.rcvTimeOutMs = kWaitMs;
+    SaveEngine e(j);
+    return e.Run();
+  }
+
+  TempDir programDir;
+  std::string port;
+  FakeProcess fake;
+  UserTimer timer;
+  std::unique_ptr<udptest::Ticker> ticker;
+  bool serialOpen = false, udpOpen = false;
+  int errors = 0;
+  std::string errorList;
+};
+
+std::string ReadSample(const std::string& name) {
+  std::ifstream f(std::string(ORVO_SAMPLE_DIR) + "/data/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+}  // namespace
+
+// The sample command file and an extension directory go in over either
+// link; what each load gave the exchange comes back in a save over the
+// other one.
+TEST_F(FakeRunLink, LoadsOverTheDirectLineAndUdpAreTakenAndKept) {
+  TempDir data;
+  data.Write("Initial.CMD", ReadSample("Initial.CMD"));
+  data.Write("Serial.DAT", "!S\r\n/DIR/\r\nNO=777>NAME=" + Sjis("ｾﾘｱﾙ") + ">\r\n");
+  data.Write("Udp.DAT", "!U\r\n/DIR/\r\nNO=778>NAME=UDP>\r\nNO=200>NAME=" + Sjis("ｿｳﾑ2") + ">\r\n");
+  for (Link l : {Link::Serial, Link::Udp}) {
+    SCOPED_TRACE(Name(l));
+    Open(l);
+    EXPECT_EQ(Load(l, data, "Initial.CMD", 7), 0);
+    EXPECT_EQ(Load_ResultMessage(2, 0, LineLost == 1, false), "5501");
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(errorList, "");
+    EXPECT_GT(LoadDoneCount, 5);
+    EXPECT_EQ(Load(l, data, l == Link::Serial ? "Serial.DAT" : "Udp.DAT", 3), 0);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(errorList, "");
+  }
+  for (Link l : {Link::Serial, Link::Udp}) {
+    SCOPED_TRACE(Name(l));
+    TempDir saved;
+    Open(l);
+    ASSERT_EQ(Save(l, saved, {{"SdExtensions.DAT", '3'}}), SAVE_OK);
+    std::vector<kana::DirRow> rows;
+    ASSERT_TRUE(kana::Dir_Read(saved.Read("SdExtensions.DAT"), rows));
+    std::vector<kana::DirRow> want = {{"200", Sjis("ｿｳﾑ2")}, {"201", Sjis("ｴｲｷﾞｮｳ1")}, {"202", Sjis("ｴｲｷﾞｮｳ2")},
+                                      {"210", Sjis("総務部長")}, {"300", ""}, {"#10", Sjis("ｹｲﾋﾞｼﾂ")},
+                                      {"777", Sjis("ｾﾘｱﾙ")},   {"778", "UDP"}};
+    EXPECT_EQ(rows, want);
+  }
+}
+
+// Every kind saved over the direct line, each saved file loaded back over
+// it without a fault or a refusal, and saved again over UDP: the same
+// bytes. The speed-dial lists and the directory read whole in the editor's
+// readers.
+TEST_F(FakeRunLink, SaveLoadSaveGivesNoErrorsAndTheSameFiles) {
+  struct Kind {
+    const char* file;
+    char code;
+    int loadKind;  // system type 1
+  };
+  const Kind kinds[] = {{"SdSystem.DAT", '1', 0},   {"SdPersonal.DAT", '2', 1}, {"SdIdCard.DAT", '5', 2},
+                        {"SdExtensions.DAT", '3', 3}, {"SdWireless.DAT", '4', 4}, {"PrgSetAll.DAT", '0', 5},
+                        {"PrgKey.DAT", 'A', 6},     {"PrgSys.DAT", 'B', 6},     {"PrgTrunk.DAT", 'C', 6},
+                        {"PrgExt.DAT", 'D', 6}};
+  std::vector<SaveItem> items;
+  for (const Kind& k : kinds) items.push_back({k.file, k.code});
+
+  TempDir first, second;
+  Open(Link::Serial);
+  ASSERT_EQ(Save(Link::Serial, first, items), SAVE_OK);
+
+  // The kinds the sample programming has come with their lines; the others
+  // are refused and keep the comment alone.
+  for (const Kind& k : kinds) {
+    bool none = k.code == '4' || k.code == 'B' || k.code == 'C';
+    EXPECT_EQ(first.Read(k.file) == "!RUN\r\n", none) << k.file;
+  }
+  kana::SystemList system;
+  ASSERT_TRUE(kana::Spd_Read(first.Read("SdSystem.DAT"), system));
+  EXPECT_EQ(system[0], (kana::SpdEntry{"0312345678", Sjis("ﾎﾝｼｬ")}));
+  EXPECT_EQ(system[798], (kana::SpdEntry{"0399998888", Sjis("ﾎｼｭｾﾝﾀｰ")}));
+  std::vector<kana::Owner> personal, idCards;
+  ASSERT_TRUE(kana::ISpd_Read(first.Read("SdPersonal.DAT"), kana::kPersonal, personal));
+  ASSERT_EQ(personal.size(), 3u);
+  EXPECT_EQ(personal[2].key, "2001");
+  EXPECT_EQ(personal[2].entries[19].dial, "0452221111");
+  ASSERT_TRUE(kana::ISpd_Read(first.Read("SdIdCard.DAT"), kana::kIdCard, idCards));
+  ASSERT_EQ(idCards.size(), 2u);
+  EXPECT_EQ(idCards[0].key, "000000001234");
+  EXPECT_EQ(idCards[1].entries[9].dial, "090*1234#");
+  std::vector<kana::DirRow> rows;
+  ASSERT_TRUE(kana::Dir_Read(first.Read("SdExtensions.DAT"), rows));
+  EXPECT_EQ(rows.size(), 6u);
+
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.file);
+    EXPECT_EQ(Load(Link::Serial, first, k.file, k.loadKind), 0);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(errorList, "");
+    EXPECT_EQ(LoadDoneCount, LoadTotal);
+  }
+
+  Open(Link::Udp);
+  ASSERT_EQ(Save(Link::Udp, second, items), SAVE_OK);
+  for (const Kind& k : kinds) EXPECT_EQ(second.Read(k.file), first.Read(k.file)) << k.file;
 }
