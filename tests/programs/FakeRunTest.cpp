@@ -19,8 +19,10 @@
 #include "link/Comm_Unit.h"
 #include "phone/Kana_Unit.h"
 #include "shell/Global_Unit.h"
+#include "tests/exchange/FakeProgram.h"
 #include "tests/link/UdpTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "transfer/Control_Unit.h"
 #include "transfer/Load_Unit.h"
 #include "transfer/Save_Engine.h"
 
@@ -357,4 +359,50 @@ TEST_F(FakeRunLink, SaveLoadSaveGivesNoErrorsAndTheSameFiles) {
   Open(Link::Udp);
   ASSERT_EQ(Save(Link::Udp, second, items), SAVE_OK);
   for (const Kind& k : kinds) EXPECT_EQ(second.Read(k.file), first.Read(k.file)) << k.file;
+}
+
+// ORVO's converter turns each line the fake serves into the commands its
+// load sends; a programming that starts without entries takes them back
+// into the very same lines, for every kind the sample has.
+TEST(FakeProgram, EveryServedLineComesBackFromTheCommandsOfItsLoad) {
+  const std::string sample = std::string(ORVO_SAMPLE_DIR) + "/";
+  FakeProgram served;
+  ASSERT_TRUE(served.ReadFolder(sample));
+  std::ifstream f(sample + "CONTROL.DAT", std::ios::binary);
+  const std::string control(std::istreambuf_iterator<char>(f), {});
+  Ctl_Definitions defs;
+  ASSERT_EQ(Ctl_File_Parse(control, defs), 0);
+  Ctl_Checker chk(defs);
+  int kinds = 0;
+  for (char code : served.Codes()) {
+    SCOPED_TRACE(std::string("code ") + code);
+    const std::vector<std::string> lines = served.Lines(code);
+    if (lines.empty()) continue;
+    ++kinds;
+    FakeProgram fresh;
+    ASSERT_TRUE(fresh.ReadControl(control));
+    std::string headers;
+    for (const std::string& l : lines)
+      if (l[0] == '/') headers += l;
+    fresh.ReadDataFile(code, headers);
+    Ctl_Menu_Clear(chk);
+    int commands = 0;
+    for (const std::string& l : lines) {
+      const std::string line = l.substr(0, l.size() - 2);
+      if (line[0] == '/') {
+        ASSERT_EQ(Ctl_Menu_Select(chk, line), 0) << line;
+        continue;
+      }
+      for (const std::string& entry : LoadEngine::Entries(line, chk.State.Delim.Terminator)) {
+        ASSERT_EQ(Ctl_Line_Check(chk, entry, 0), 0) << line;
+        if (chk.State.Command.empty()) continue;
+        EXPECT_EQ(fresh.Take(chk.State.Command), std::set<char>{code}) << chk.State.Command;
+        ++commands;
+      }
+    }
+    EXPECT_GT(commands, 0);
+    EXPECT_EQ(fresh.Lines(code), lines);
+  }
+  EXPECT_EQ(kinds, 7);  // 0 1 2 3 5 A D
+  Ctl_Def_Free(defs);
 }
