@@ -170,7 +170,8 @@ bool FakeProgram::ReadControl(std::string_view content) {
       size_t eq = a.find('=');
       if (eq == std::string_view::npos || eq == 0) continue;
       Input in;
-      in.attr = a[0] == 'R' && eq > 1 ? a[1] : a[0];
+      // "R" and a digit: the required value of that slot; "R" alone sets none.
+      in.attr = a[0] != 'R' ? a[0] : eq > 1 && a[1] >= '0' && a[1] <= '9' ? a[1] : 0;
       in.width = std::atoi(std::string(a.substr(eq + 1)).c_str());
       it.inputs.push_back(in);
     }
@@ -309,9 +310,13 @@ void FakeProgram::ReadDataLine(const Menu& m, std::string_view line, std::map<in
       e.item = static_cast<int>(found - m.items.begin());
       std::vector<std::string_view> fields = Split(records[r], m.fieldSep);
       e.fields.resize(it.inputs.size());
-      for (size_t i = 0; i < it.inputs.size(); ++i)
-        e.fields[i] = Normalize(i < fields.size() ? fields[i] : std::string_view(), it.inputs[i].attr,
-                                it.inputs[i].width);
+      for (size_t i = 0; i < it.inputs.size(); ++i) {
+        const Input& in = it.inputs[i];
+        std::string v = Normalize(i < fields.size() ? fields[i] : std::string_view(), in.attr, in.width);
+        // A digit attribute's value goes to its required slot, as the converter puts it.
+        if (in.attr >= '0' && in.attr <= '9') required[in.attr - '0'] = v;
+        else e.fields[i] = v;
+      }
       bool complete = true;
       for (size_t f = 0; f < it.fmt.size(); ++f) {
         char c = it.fmt[f];
@@ -375,14 +380,21 @@ bool FakeProgram::ReadFolder(const std::string& folder, std::string* error) {
     ReadDataFile(code, {});
     if (ReadFile(folder + "data/" + name, content)) ReadDataFile(code, content);
   }
+  // The parts as the data-kind selection numbers them: the "@" lines of
+  // the first block that name a file.
   char part = 'A';
+  bool inBlock = false;
   for (std::string_view line : SplitLines(control)) {
     std::string_view t = Trim(line);
-    if (t.empty() || t[0] != '@') continue;
-    ReadDataFile(part, {});
+    if (t.size() <= 1 || t[0] != '@') {
+      if (inBlock) break;
+      continue;
+    }
+    inBlock = true;
     size_t semi = t.find(';');
-    if (semi != std::string_view::npos && ReadFile(folder + "data/" + std::string(Trim(t.substr(semi + 1))) + ".DAT", content))
-      ReadDataFile(part, content);
+    if (semi == std::string_view::npos || semi < 2) continue;
+    ReadDataFile(part, {});
+    if (ReadFile(folder + "data/" + std::string(Trim(t.substr(semi + 1))) + ".DAT", content)) ReadDataFile(part, content);
     if (++part > 'O') break;
   }
   return true;
@@ -459,7 +471,14 @@ std::vector<std::string> FakeProgram::Render(const Menu& m) const {
     else line += it.name + (it.indexDigits > 0 ? "-" + e.index : std::string());
     line += "=";
     const char field[2] = {m.fieldSep, 0}, record[2] = {m.recordSep, 0};
-    for (size_t f = 0; f < e.fields.size(); ++f) line += (f ? field : "") + e.fields[f];
+    for (size_t f = 0; f < e.fields.size(); ++f) {
+      std::string v = e.fields[f];
+      char attr = it.inputs[f].attr;
+      if (attr >= '0' && attr <= '9')
+        for (const auto& [slot, value] : e.required)
+          if (slot == attr - '0') v = value;
+      line += (f ? field : "") + v;
+    }
     for (const std::string& v : e.more) line += record + v;
     out.push_back(line + term + kCrLf);
   }
