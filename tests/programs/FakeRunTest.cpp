@@ -406,3 +406,39 @@ TEST(FakeProgram, EveryServedLineComesBackFromTheCommandsOfItsLoad) {
   EXPECT_EQ(kinds, 7);  // 0 1 2 3 5 A D
   Ctl_Def_Free(defs);
 }
+
+// What one command does to the programming: it replaces the entry of its
+// key in every kind that serves its menu, adds what is new at the end of
+// its menu (under the required values it names), brings a menu no file had
+// into the whole program settings, and leaves the kanji phone book and
+// unknown commands out.
+TEST(FakeProgram, ACommandChangesEveryKindThatServesItsMenu) {
+  struct Row {
+    std::string command;
+    std::set<char> changed;
+    char kind;
+    std::vector<std::string> tail;  // the kind's last lines afterwards
+  };
+  const Row rows[] = {
+      {":K011010207", {'0', 'A'}, 'A', {"OP-113=10;\r\n", "OP-114=11;\r\n", "FS-201=03;\r\n"}},
+      {":SP0201 850512345" "03ABC", {'2'}, '2', {"NO=99>DATA=0452221111<" + Sjis("ﾖｺﾊﾏ") + ">\r\n", "TEL=201>\r\n",
+                                                 "NO=85>DATA=12345<ABC>\r\n"}},
+      {":P1500010210", {'0'}, '0', {"/M15/\r\n", "0001=10;\r\n"}},
+      {":KB002", {}, '0', {"/M15/\r\n", "0001=10;\r\n"}},
+      {":ZZ9", {}, '0', {"/M15/\r\n", "0001=10;\r\n"}},
+  };
+  FakeProgram p;
+  ASSERT_TRUE(p.ReadFolder(std::string(ORVO_SAMPLE_DIR) + "/"));
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.command);
+    EXPECT_EQ(p.Take(r.command), r.changed);
+    std::vector<std::string> lines = p.Lines(r.kind);
+    ASSERT_GE(lines.size(), r.tail.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(r.tail.size()), lines.end()), r.tail);
+  }
+  // The key's entry changed where it stood, in the part and in the whole.
+  for (char kind : {'0', 'A'}) {
+    std::vector<std::string> lines = p.Lines(kind);
+    EXPECT_EQ(lines[2], "FS-101=07;\r\n") << kind;
+  }
+}
