@@ -394,7 +394,8 @@ bool FakeProgram::ReadFolder(const std::string& folder, std::string* error) {
     size_t semi = t.find(';');
     if (semi == std::string_view::npos || semi < 2) continue;
     ReadDataFile(part, {});
-    if (ReadFile(folder + "data/" + std::string(Trim(t.substr(semi + 1))) + ".DAT", content)) ReadDataFile(part, content);
+    std::string file = folder + "data/" + std::string(Trim(t.substr(semi + 1))) + ".DAT";
+    if (ReadFile(file, content)) ReadDataFile(part, content);
     if (++part > 'O') break;
   }
   return true;

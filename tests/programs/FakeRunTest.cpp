@@ -1,7 +1,8 @@
 // The fake exchange program as the run command starts it: its COM link in
 // the program folder lives exactly as long as it does, and ORVO's own load
 // and save engines work against it over the direct line (its
-// pseudo-terminal) and over UDP.
+// pseudo-terminal) and over UDP. Then the programming it keeps, against
+// the commands ORVO's converter makes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -421,7 +422,7 @@ TEST(FakeProgram, ACommandChangesEveryKindThatServesItsMenu) {
   };
   const Row rows[] = {
       {":K011010207", {'0', 'A'}, 'A', {"OP-113=10;\r\n", "OP-114=11;\r\n", "FS-201=03;\r\n"}},
-      {":SP0201 850512345" "03ABC", {'2'}, '2', {"NO=99>DATA=0452221111<" + Sjis("ﾖｺﾊﾏ") + ">\r\n", "TEL=201>\r\n",
+      {":SP0201 85" "0512345" "03ABC", {'2'}, '2', {"NO=99>DATA=0452221111<" + Sjis("ﾖｺﾊﾏ") + ">\r\n", "TEL=201>\r\n",
                                                  "NO=85>DATA=12345<ABC>\r\n"}},
       {":P1500010210", {'0'}, '0', {"/M15/\r\n", "0001=10;\r\n"}},
       {":KB002", {}, '0', {"/M15/\r\n", "0001=10;\r\n"}},
