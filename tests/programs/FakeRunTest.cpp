@@ -322,9 +322,17 @@ TEST_F(FakeRunLink, SaveLoadSaveGivesNoErrorsAndTheSameFiles) {
   std::vector<SaveItem> items;
   for (const Kind& k : kinds) items.push_back({k.file, k.code});
 
-  TempDir first, second;
+  // The sample screens' command file brings menus that no data file has
+  // into the program settings first.
+  TempDir first, second, commands;
+  commands.Write("Screens.CMD", ReadSample("Screens.CMD"));
+  Open(Link::Udp);
+  ASSERT_EQ(Load(Link::Udp, commands, "Screens.CMD", 7), 0);
+  EXPECT_EQ(errors, 0);
   Open(Link::Serial);
   ASSERT_EQ(Save(Link::Serial, first, items), SAVE_OK);
+  for (const char* menu : {"/M15/", "/M70/", "/M71/", "/M72/"})
+    EXPECT_NE(first.Read("PrgSetAll.DAT").find(menu), std::string::npos) << menu;
 
   // The kinds the sample programming has come with their lines; the others
   // are refused and keep the comment alone.
