@@ -52,7 +52,9 @@ std::vector<std::string> FakeLoadScript::Reply(const std::string& request) {
   if (request.size() >= 2 && request[0] == 'A') {
     std::string code;
     switch (Judge(request.substr(1), code)) {
-      case Verdict::Take: return {"/0"};
+      case Verdict::Take:
+        Taken(request.substr(1));
+        return {"/0"};
       case Verdict::Slash: return {"/1"};
       case Verdict::Code: return {"C1" + code};
       case Verdict::Odd: return {code};
@@ -64,12 +66,28 @@ std::vector<std::string> FakeLoadScript::Reply(const std::string& request) {
 std::vector<FakeUdpFrame> FakeLoadScript::UdpDataLine(const std::string& payload) {
   std::string code;
   switch (Judge(payload, code)) {
-    case Verdict::Take: return {{-1, 'F', "0F"}};
+    case Verdict::Take:
+      Taken(payload);
+      return {{-1, 'F', "0F"}};
     case Verdict::Slash: return {{-1, 'F', "01"}};
     case Verdict::Code: return {{-1, 'C', "0C00" + code}};
     case Verdict::Odd: return {{-1, 'F', "0" + code}};
   }
   return {};
+}
+
+void FakeLoadScript::OnTaken(std::function<void(const std::string&)> fn) {
+  std::lock_guard<std::mutex> g(mu_);
+  taken_ = std::move(fn);
+}
+
+void FakeLoadScript::Taken(const std::string& payload) {
+  std::function<void(const std::string&)> fn;
+  {
+    std::lock_guard<std::mutex> g(mu_);
+    fn = taken_;
+  }
+  if (fn) fn(payload);
 }
 
 void FakeLoadScript::AttachTo(FakeUdpExchange& udp) {

@@ -5,6 +5,7 @@
 // 'F' "0F" accepted, 'F' "01" refused without a code, 'C' "0C00" + code.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,12 +36,16 @@ class FakeLoadScript : public ExchangeScript {
 
   std::vector<std::string> Reply(const std::string& request) override;
   std::vector<FakeUdpFrame> UdpDataLine(const std::string& payload);
+  // Sees every data line taken (digit + piece), on the thread of its link
+  // (over UDP under the UDP side's lock: it must not call back into it).
+  void OnTaken(std::function<void(const std::string& payload)> fn);
   // Makes the UDP side answer data lines from this script.
   void AttachTo(FakeUdpExchange& udp);
 
  private:
   enum class Verdict { Take, Slash, Code, Odd };
   Verdict Judge(const std::string& payload, std::string& code);
+  void Taken(const std::string& payload);
 
   std::shared_ptr<ExchangeScript> other_;
   mutable std::mutex mu_;
@@ -53,4 +58,5 @@ class FakeLoadScript : public ExchangeScript {
   std::map<std::string, Refusal> refuse_;
   bool refuseBegin_ = false;
   std::vector<std::string> pieces_;
+  std::function<void(const std::string&)> taken_;
 };

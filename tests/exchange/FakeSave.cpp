@@ -1,7 +1,6 @@
 #include "tests/exchange/FakeSave.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -36,20 +35,6 @@ void FakeSaveStore::SetLines(char code, std::vector<std::string> lines) {
   lines_[code] = std::move(lines);
 }
 
-void FakeSaveStore::FillSample() {
-  std::string codes = "012345ABCDEFGHIJKLMNO";
-  for (char c : codes) {
-    std::vector<std::string> l;
-    l.push_back(std::string("/K") + c + "/\r\n");
-    for (int i = 1; i <= 3; ++i) {
-      char e[32];
-      std::snprintf(e, sizeof e, "%04d=%c%02d>%d;\r\n", i, c, i, i * 7);
-      l.push_back(e);
-    }
-    SetLines(c, std::move(l));
-  }
-}
-
 void FakeSaveStore::SetFaults(const FakeSaveFaults& f) {
   std::lock_guard<std::mutex> g(mu_);
   faults_ = f;
@@ -72,7 +57,7 @@ std::vector<std::string> FakeSaveStore::Reply(const std::string& request) {
     char code = request[1];
     asked_.push_back(code);
     auto it = lines_.find(code);
-    if (faults_.refuse || it == lines_.end() || it->second.empty()) return {"/1"};
+    if (faults_.refuse || it == lines_.end()) return {"/1"};
     std::vector<std::string> out{"/0"};
     for (size_t i = 0; i < it->second.size(); ++i) {
       if (faults_.lost > 0 && static_cast<int>(i) + 1 >= faults_.lost) return out;  // the line goes quiet
@@ -105,7 +90,7 @@ std::vector<FakeUdpFrame> FakeSaveStore::UdpStream(char code) {
 
 std::vector<FakeUdpFrame> FakeSaveStore::StreamLocked(char code) {
   auto it = lines_.find(code);
-  if (faults_.refuse || it == lines_.end() || it->second.empty()) return {{-1, '/', "/1"}};
+  if (faults_.refuse || it == lines_.end()) return {{-1, '/', "/1"}};
   const std::vector<std::string>& lines = it->second;
   const int count = static_cast<int>(lines.size());
   std::vector<int> order;

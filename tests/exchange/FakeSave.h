@@ -37,10 +37,9 @@ class FakeSaveStore : public ExchangeScript {
   explicit FakeSaveStore(std::shared_ptr<ExchangeScript> next = nullptr);
 
   // The lines of a kind, each as the exchange sends it (with its own line
-  // end). A code without lines is refused.
+  // end); none: the kind is acknowledged and ended at once. A code never
+  // set is refused.
   void SetLines(char code, std::vector<std::string> lines);
-  // A few lines for every data kind ('0'-'5') and part ('A'-'O').
-  void FillSample();
   void SetFaults(const FakeSaveFaults& f);
   // UDP pacing: after every burst frames, a pause of gapUs (0: no pause).
   void SetPacing(int burst, int gapUs);

@@ -170,7 +170,7 @@ void FakeSerialExchange::PushRaw(const std::string& bytes) {
 }
 
 void FakeSerialExchange::SetByteHook(std::function<bool(uint8_t)> hook) {
-  std::lock_guard<std::mutex> g(mu_);
+  std::lock_guard<std::mutex> g(hookMu_);
   byteHook_ = std::move(hook);
 }
 
@@ -411,12 +411,12 @@ void FakeSerialExchange::Serve() {
     SetIdle(false);
     if (ModemTakes(static_cast<uint8_t>(b))) continue;
     if (Faults().silent) continue;
-    std::function<bool(uint8_t)> hook;
+    bool hooked;
     {
-      std::lock_guard<std::mutex> g(mu_);
-      hook = byteHook_;
+      std::lock_guard<std::mutex> h(hookMu_);
+      hooked = byteHook_ && byteHook_(static_cast<uint8_t>(b));
     }
-    if (hook && hook(static_cast<uint8_t>(b))) continue;
+    if (hooked) continue;
     if (b == kEnq) {
       TakeBlock();
     } else if (b == kEtx) {

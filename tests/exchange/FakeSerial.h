@@ -110,7 +110,8 @@ class FakeSerialExchange {
 
   // Sees every byte from ORVO that the modem leaves, before the block
   // protocol does; true takes the byte. Runs on the fake's thread, and may
-  // push bytes. Empty: none.
+  // push bytes. Empty: none. Once it returns, the hook it replaced is no
+  // longer running.
   void SetByteHook(std::function<bool(uint8_t)> hook);
 
   // Every byte ORVO has sent, in order.
@@ -161,6 +162,8 @@ class FakeSerialExchange {
   std::vector<FakeModemEvent> modemLog_;
   mutable std::condition_variable modemCv_;
   std::deque<Outgoing> outgoing_;
+  // Held while the hook runs, so that whoever replaces it may go away.
+  std::mutex hookMu_;
   std::function<bool(uint8_t)> byteHook_;
   std::string received_;
   bool idle_ = false;

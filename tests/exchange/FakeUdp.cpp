@@ -158,7 +158,7 @@ void FakeUdpExchange::SetEcho(bool on) {
 }
 
 void FakeUdpExchange::SetRequestHook(RequestHook hook) {
-  std::lock_guard<std::mutex> g(mu_);
+  std::lock_guard<std::mutex> g(hookMu_);
   hook_ = std::move(hook);
 }
 
@@ -279,12 +279,8 @@ void FakeUdpExchange::Run() {
         FakeUdpReceived seen;
         bool retry = false;
         for (const Out& o : Handle(buf.data(), len, from, &seen, &retry)) SendNow(o);
-        RequestHook hook;
-        {
-          std::lock_guard<std::mutex> g(mu_);
-          hook = hook_;
-        }
-        if (hook && seen.valid) hook(seen, retry);
+        std::lock_guard<std::mutex> h(hookMu_);
+        if (hook_ && seen.valid) hook_(seen, retry);
       }
     }
   }

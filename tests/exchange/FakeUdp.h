@@ -102,6 +102,7 @@ class FakeUdpExchange {
 
   // Sees every well-formed datagram after its answer went out; retry tells
   // a repeat of the one before. Runs on the fake's thread, and may send.
+  // Once it returns, the hook it replaced is no longer running.
   using RequestHook = std::function<void(const FakeUdpReceived&, bool retry)>;
   void SetRequestHook(RequestHook hook);
 
@@ -169,6 +170,8 @@ class FakeUdpExchange {
   size_t receivedTotal_ = 0;
   std::multimap<long long, Out> pending_;  // by due time, steady ns
   std::mt19937 rng_;
+  // Held while the hook runs, so that whoever replaces it may go away.
+  std::mutex hookMu_;
   RequestHook hook_;
 };
 

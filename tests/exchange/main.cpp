@@ -8,8 +8,10 @@
 // --serial serves a pseudo-terminal (the default when no side is chosen);
 // --dir links PROGRAMDIR/ports/comN (N from --com, default 1) to it, so that
 // ORVO started from that folder reaches it as "COM"+N. --script answers
-// request texts (see ScriptTable::Load). Both sides serve a few sample
-// lines of every data kind to a save; the --fault switches save-drop,
+// request texts (see ScriptTable::Load). Both sides keep the exchange's
+// programming: it starts as the files of the sample data folder, a load
+// over either link changes it, and a save over either link gets it (see
+// FakeProgram); the --fault switches save-drop,
 // save-dup, save-early, save-long, save-lost, save-notice (block numbers),
 // save-refuse and save-after-cancel set its faults; the other --fault
 // switches are the serial side's (nak-enq, bad-bcc, silent, byte-delay, ...). --modem puts a
@@ -30,6 +32,8 @@
 #include <vector>
 
 #include "tests/exchange/FakeCore.h"
+#include "tests/exchange/FakeLoad.h"
+#include "tests/exchange/FakeProgram.h"
 #include "tests/exchange/FakeSave.h"
 #include "tests/exchange/FakeSerial.h"
 #include "tests/exchange/FakeTelephone.h"
@@ -161,10 +165,21 @@ int main(int argc, char** argv) {
 
   auto script = std::make_shared<ScriptTable>();
   if (!o.scriptFile.empty() && !script->Load(o.scriptFile, &err)) return Usage(err.c_str());
+  // One programming for both links: what a load over either gives it, a
+  // save over either gets.
+  FakeProgram program;
+  if (!program.ReadFolder(FAKE_SAMPLE_DIR, &err)) {
+    std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
+    return 1;
+  }
   auto store = std::make_shared<FakeSaveStore>(script);
-  store->FillSample();
+  for (char code : program.Codes()) store->SetLines(code, program.Lines(code));
   store->SetFaults(o.save);
-  auto core = std::make_shared<FakeCore>(store);
+  auto load = std::make_shared<FakeLoadScript>(store);
+  load->OnTaken([&program, &store](const std::string& payload) {
+    for (char code : program.Take(std::string_view(payload).substr(1))) store->SetLines(code, program.Lines(code));
+  });
+  auto core = std::make_shared<FakeCore>(load);
   core->SetPassword(o.password);
 
   // The UDP port first: when it is taken, nothing else is touched, least
@@ -172,7 +187,6 @@ int main(int argc, char** argv) {
   std::unique_ptr<FakeUdpExchange> udp;
   if (o.udp) {
     udp = FakeUdp_StartFromArgs(argc, argv, err);
-    if (udp) store->AttachTo(*udp);
     if (!udp) {
       std::fprintf(stderr, "fake_exchange_run: %s\n", err.c_str());
       return 1;
@@ -182,6 +196,8 @@ int main(int argc, char** argv) {
         if (std::string(argv[i]) == "--udp") return argv[i + 1];
       return argv[0];
     }());
+    store->AttachTo(*udp);
+    load->AttachTo(*udp);
   }
   std::unique_ptr<FakeSerialExchange> serial;
   PortLink link;
@@ -217,5 +233,9 @@ int main(int argc, char** argv) {
 
   int sig = 0;
   sigwait(&stop, &sig);
+  // The threads of both sides use the telephone mode, the store and the
+  // programming: they stop before any of those goes.
+  if (serial) serial->Stop();
+  if (udp) udp->Stop();
   return 0;
 }

@@ -136,6 +136,9 @@ class LinkToFake : public ::testing::Test {
     Udp_SetMainForm(&sink, &NoticeSink::Post);
   }
   void TearDown() override {
+    // The fake's thread answers through what the tests attached to it
+    // (stores, scripts, telephones), which go before the fake itself does.
+    fake.Stop();
     Udp_Close();
     Udp_SetTimer(nullptr);
     Udp_SetMessagePump(nullptr);

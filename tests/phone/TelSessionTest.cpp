@@ -310,6 +310,9 @@ TEST_F(LanTel, LostLineDuringTheSessionAndAtItsEnd) {
   {
     TCommWatch watch(s, stream);
     ASSERT_TRUE(WaitUntil([&] { return s.TelLanReady.load(); }));
+    // The exchange paints its greeting after its answer to the start: it
+    // is shown before the dump begins, or it would land in the dump.
+    ASSERT_TRUE(sink.WaitFor(Shown(1, "FAKE EXCHANGE")));
     // A dump is under way when the line goes: the file is closed.
     tel.Send(B({0x82}) + "HALF");
     ASSERT_TRUE(WaitUntil([&] { return s.TelDumpOutput == 1; }));
