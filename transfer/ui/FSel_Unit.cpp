@@ -176,6 +176,7 @@ TFSel_Frm::~TFSel_Frm() {
   if (h.form == this) {
     h.form = nullptr;
     h.dataFileScan = h.partFileScan = h.cmdFileScan = h.listDisp = h.freeSpaceDisp = h.show = nullptr;
+    h.dirCaption = nullptr;
   }
 }
 
@@ -192,6 +193,7 @@ void TFSel_Frm::InstallHost() {
   h.cmdFileScan = [this] { CmdFile_Scan(); };
   h.listDisp = [this] { List_Disp(); };
   h.freeSpaceDisp = [this] { FreeSpace_Disp(); };
+  h.dirCaption = [this] { return Dir_Lbl->text(); };
   h.show = [this] {
     show();
     raise();
@@ -493,6 +495,7 @@ void TFSel_Frm::Def_BitBtnClick() {
     SaveUserName = Data.userName;
     SaveComment = comment;
     SaveChoices = std::move(items);
+    SavePartRow = row == t.partSaveRow;
     if (!host.openSave) return;
     hide();
     host.openSave();

@@ -59,6 +59,7 @@ class SaveForm : public ::testing::Test {
     Selection_Host().listDisp = note("list");
     Selection_Host().freeSpaceDisp = note("free");
     Selection_Host().show = note("show");
+    Selection_Host().dirCaption = nullptr;
     SaveFolder = data.path();
     SaveUserName = Sjis("山田");
     SaveComment = Sjis("四月の控え");
@@ -77,6 +78,7 @@ class SaveForm : public ::testing::Test {
     LineLost = 0;
     SystemType = 0;
     SaveChoices.clear();
+    SavePartRow = false;
     delete Env_Frm;
     delete Conn_Frm;
     delete main;
@@ -134,6 +136,7 @@ TEST_F(SaveForm, PartsOfTypeOneOverUdpShowTwoToALineAndReturnToTheSelection) {
   store->SetLines('C', c);
   SaveChoices = {{"PrgSetA.DAT", 'A', Sjis("部1")}, {"PrgSetB.DAT", 'B', Sjis("部2")},
                  {"PrgSetC.DAT", 'C', Sjis("部3")}};
+  SavePartRow = true;
   DialogScript dialogs;
   TSave_Frm* f = RunSave();
   EXPECT_EQ(f, SaveZNT_Frm);
@@ -142,7 +145,10 @@ TEST_F(SaveForm, PartsOfTypeOneOverUdpShowTwoToALineAndReturnToTheSelection) {
   EXPECT_EQ(f->Lcome_Lbl->y(), f->Data_Lbl->geometry().bottom() + 1 + 5);
   EXPECT_EQ(f->Come_Lbl->text(), U8("四月の控え"));
   EXPECT_EQ(f->User_Lbl->text(), U8("山田"));
-  EXPECT_EQ(f->Dir_Lbl->text(), QString::fromStdString(data.path()));
+  // The folder as the selection form shows it: without the trailing "/".
+  std::string folder = data.path();
+  folder.pop_back();
+  EXPECT_EQ(f->Dir_Lbl->text(), QString::fromStdString(folder));
   EXPECT_EQ(f->Save_Lbl->text(), ToQ(SaveBlockLabel) + "6");
   EXPECT_EQ(data.Read("PrgSetA.DAT"), Head() + Joined(a));
   EXPECT_EQ(data.Read("PrgSetB.DAT"), Head() + Joined(b));

@@ -11,11 +11,13 @@
 #include "link/ui/PathPick.h"
 #include "orvo/OrvoForms.h"
 #include "platform/FileSys.h"
+#include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/TempDir.h"
 #include "transfer/ui/FSel_Unit.h"
+#include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
 namespace {
@@ -251,6 +253,37 @@ TEST_F(SelectionForm, TypeOneFormOpensForSystemTypeOne) {
   EXPECT_EQ(LoadKind, 2);
   EXPECT_EQ(LoadFileName, "SdIdCard.DAT");
   EXPECT_EQ(LoadRangeFrom, "123");
+  f->Exit_BitBtn->click();
+}
+
+// The part row with every part deselected, through the real save form: OK
+// is enabled, the comment asked, and the save form shows the row's name
+// alone and the folder as this form shows it, then ends without a message.
+TEST_F(SelectionForm, SaveOfThePartRowWithNoPartShowsItsNameAndTheFolderAsShownHere) {
+  dir.Write("data/CONTROL.DAT", "@Keys;M01\r\n@Trunks;M20\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + "data/CONTROL.DAT," + dir.path() + "data,a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+  Selection_Host().openSave = saved_.openSave;
+  main->Save_BitBtnClick();
+  TFSel_Frm* f = FSel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  Select(f->Dsyu_OTabLstBox, 4);
+  ASSERT_TRUE(f->Prg_GrpBox->isVisible());
+  f->Prg_OTabLstBox->item(1)->setSelected(true);
+  f->Prg_OTabLstBox->item(1)->setSelected(false);
+  EXPECT_TRUE(f->Def_BitBtn->isEnabled());
+  DialogScript s;
+  s.Then(1, "none");
+  f->Def_BitBtn->click();
+  ASSERT_NE(Save_Frm, nullptr);
+  for (int i = 0; i < 2000 && (Save_Frm->isVisible() || Save_Frm->Running() || !f->isVisible()); ++i)
+    QTest::qWait(5);
+  EXPECT_FALSE(Save_Frm->isVisible());
+  EXPECT_TRUE(f->isVisible()) << "back from the save";
+  EXPECT_EQ(s.Shown(), (std::vector<std::string>{"P1401"}));
+  EXPECT_TRUE(SaveChoices.empty());
+  EXPECT_EQ(Save_Frm->Data_Lbl->text(), U8("プログラム設定データ（一部）") + "\n");
+  EXPECT_EQ(Save_Frm->Dir_Lbl->text().toStdString(), dir.path() + "data");
+  EXPECT_EQ(Save_Frm->Dir_Lbl->text(), f->Dir_Lbl->text());
   f->Exit_BitBtn->click();
 }
 
