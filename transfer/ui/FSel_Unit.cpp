@@ -146,8 +146,14 @@ TFSel_Frm::TFSel_Frm(int systemType, QWidget* parent) : QWidget(parent), Data(sy
   connect(Def_BitBtn, &QPushButton::clicked, this, &TFSel_Frm::Def_BitBtnClick);
   connect(Err_BitBtn, &QPushButton::clicked, this, &TFSel_Frm::Err_BitBtnClick);
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TFSel_Frm::Chg_BitBtnClick);
-  connect(Tm1_RdoBtn, &QRadioButton::clicked, this, &TFSel_Frm::Tm1_RdoBtnClick);
-  connect(Tm2_RdoBtn, &QRadioButton::clicked, this, &TFSel_Frm::Tm2_RdoBtnClick);
+  // The range follows the option's state, however it was checked: mouse,
+  // keys or an accessibility tool.
+  connect(Tm1_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Tm1_RdoBtnClick();
+  });
+  connect(Tm2_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Tm2_RdoBtnClick();
+  });
   connect(Dsyu_OTabLstBox, &QListWidget::itemSelectionChanged, this, [this] {
     if (!quiet_) Dsyu_OTabLstBoxClick();
   });

@@ -3,7 +3,12 @@
 // refresh, the folder change and the lost line.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include "link/ui/Conn_Unit.h"
@@ -285,6 +290,52 @@ TEST_F(SelectionForm, SaveOfThePartRowWithNoPartShowsItsNameAndTheFolderAsShownH
   EXPECT_EQ(Save_Frm->Dir_Lbl->text().toStdString(), dir.path() + "data");
   EXPECT_EQ(Save_Frm->Dir_Lbl->text(), f->Dir_Lbl->text());
   f->Exit_BitBtn->click();
+}
+
+// The range option acts on its state, however it changes: set by a
+// program, by the keys or by an accessibility tool; in the forms of both
+// system types.
+TEST_F(SelectionForm, TheRangeFollowsTheOptionHoweverItIsChecked) {
+  for (int type : {0, 1}) {
+    SCOPED_TRACE(type);
+    SystemType = type;
+    Global_FillDataKinds(type);
+    dir.Write("CONTROL.DAT", "@Keys;M01\r\n");
+    dir.Write("SdSystem.DAT", "!s\r\n");
+    dir.Write("ENVIRON.DAT", dir.path() + "CONTROL.DAT," + dir.path() + ",a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+    main->Load_BitBtnClick();
+    TFSel_Frm* f = type == 1 ? FSelZNT_Frm : FSel_Frm;
+    ASSERT_TRUE(f->isVisible());
+    Select(f->Dsyu_OTabLstBox, 0);
+    ASSERT_TRUE(f->Tm_GrpBox->isVisible());
+    auto rangeOn = [f] {
+      int on = 0;
+      for (QWidget* w : std::initializer_list<QWidget*>{f->Expl_Lbl, f->From_Lbl, f->to_Lbl, f->From_Edt, f->To_Edt})
+        on += w->isEnabled() ? 1 : 0;
+      return on;
+    };
+    EXPECT_EQ(rangeOn(), 0);
+    f->Tm2_RdoBtn->setChecked(true);
+    EXPECT_EQ(rangeOn(), 5);
+    EXPECT_EQ(f->focusWidget(), f->From_Edt);
+    f->Tm1_RdoBtn->setChecked(true);
+    EXPECT_EQ(rangeOn(), 0);
+
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(f->Tm2_RdoBtn);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->actionInterface(), nullptr);
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QApplication::processEvents();
+    EXPECT_TRUE(f->Tm2_RdoBtn->isChecked());
+    EXPECT_EQ(rangeOn(), 5);
+
+    // Back by the keys: the arrow moves the check to "all data".
+    f->Tm2_RdoBtn->setFocus();
+    QTest::keyClick(f->Tm2_RdoBtn, Qt::Key_Up);
+    EXPECT_TRUE(f->Tm1_RdoBtn->isChecked());
+    EXPECT_EQ(rangeOn(), 0);
+    f->Exit_BitBtn->click();
+  }
 }
 
 }  // namespace
