@@ -292,6 +292,89 @@ TEST_F(SelectionForm, SaveOfThePartRowWithNoPartShowsItsNameAndTheFolderAsShownH
   f->Exit_BitBtn->click();
 }
 
+// Every column of every row lies inside its list, measured with the font
+// the list draws with: the date and time of command files, and those after
+// a comment longer than its column, which is cut where the date begins.
+TEST_F(SelectionForm, EveryColumnShowsInsideItsList) {
+  const std::string fullWidth20 = Sjis("控えのコメントは二十文字まで入力できます");  // 40 bytes, the most typed
+  const std::string longComment = Sjis("他の道具で書かれた長い注釈は日付の前で切られて日付と時刻はそのまま見える");
+  ASSERT_EQ(fullWidth20.size(), 40u);
+  dir.Write("data/CONTROL.DAT", "@Keys;M01\r\n@" + Sjis("とても長い部品の名前が付いたプログラム設定データの一部") + ";M20\r\n");
+  dir.Write("data/SdSystem.DAT", "!" + fullWidth20 + "\r\n");
+  dir.Write("data/SdPersonal.DAT", "!" + longComment + "\r\n");
+  dir.Write("data/SdExtensions.DAT", "!" + std::string(40, 'W') + "\r\n");
+  dir.Write("data/M01.DAT", "!" + fullWidth20 + "\r\n");
+  dir.Write("data/M20.DAT", "!" + longComment + "\r\n");
+  for (int i = 0; i < 99; ++i) dir.Write("data/Job" + std::to_string(100 + i) + ".CMD", "!\r\n");
+  dir.Write("data/" + std::string(40, 'M') + ".CMD", "!\r\n");
+  dir.Write("data/設定の控えを取った日の全部の局データの一覧.CMD", "!\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + "data/CONTROL.DAT," + dir.path() + "data,a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+
+  const QRegularExpression date("^\\d{4}-\\d{2}-\\d{2}$"), time("^\\d{2}:\\d{2}:\\d{2}$");
+  // Returns the texts of the comment column.
+  auto check = [&](TTabListBox* l, const char* what) {
+    SCOPED_TRACE(what);
+    std::vector<QString> comments;
+    EXPECT_TRUE(l->isVisible());
+    const QFontMetrics fm = l->fontMetrics();
+    const int right = l->viewport()->width();
+    int dateAt = -1;
+    for (int i = 0; i < l->count(); ++i) {
+      const QString text = l->item(i)->text();
+      SCOPED_TRACE(text.toStdString());
+      QStyleOptionViewItem opt;
+      opt.initFrom(l);
+      opt.rect = l->visualItemRect(l->item(i));
+      opt.features = QStyleOptionViewItem::HasDisplay;
+      opt.text = text;
+      const QRect r = l->style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, l);
+      const QStringList cols = text.split('\t');
+      const std::vector<int> xs = l->ColumnOffsets(text);
+      for (int c = 0; c < cols.size(); ++c) {
+        const int from = r.left() + xs[size_t(c)], to = from + fm.horizontalAdvance(cols[c]);
+        EXPECT_GE(from, 0) << c;
+        EXPECT_LE(to, right) << c;
+        if (c + 1 < cols.size()) {
+          EXPECT_LE(to, r.left() + xs[size_t(c) + 1]) << c;
+        }
+      }
+      if (cols.size() >= 3) {
+        EXPECT_TRUE(date.match(cols[cols.size() - 2]).hasMatch());
+        EXPECT_TRUE(time.match(cols.back()).hasMatch());
+        // The dates of all rows stand in one column.
+        const int at = xs[size_t(cols.size() - 2)];
+        if (dateAt < 0) dateAt = at;
+        EXPECT_EQ(at, dateAt);
+      }
+      if (cols.size() == 4) comments.push_back(cols[1]);
+    }
+    return comments;
+  };
+  auto has = [](const std::vector<QString>& v, const QString& s) { return std::find(v.begin(), v.end(), s) != v.end(); };
+
+  main->Save_BitBtnClick();
+  TFSel_Frm* f = FSel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  std::vector<QString> kinds = check(f->Dsyu_OTabLstBox, "save kinds");
+  EXPECT_TRUE(has(kinds, ToQ(fullWidth20))) << "the longest comment one can type shows whole";
+  EXPECT_TRUE(has(kinds, QString(40, 'W')));
+  EXPECT_FALSE(has(kinds, ToQ(longComment)));
+  Select(f->Dsyu_OTabLstBox, 4);
+  check(f->Prg_OTabLstBox, "save parts");
+  f->Exit_BitBtn->click();
+
+  main->Load_BitBtnClick();
+  ASSERT_TRUE(f->isVisible());
+  check(f->Dsyu_OTabLstBox, "load kinds");
+  Select(f->Dsyu_OTabLstBox, 3);  // after the three data kinds: the parts
+  check(f->Prg_OTabLstBox, "load parts");
+  Select(f->Dsyu_OTabLstBox, 4);
+  ASSERT_EQ(f->Com_OTabLstBox->count(), 101);
+  EXPECT_TRUE(f->Com_OTabLstBox->verticalScrollBar()->isVisible());
+  check(f->Com_OTabLstBox, "command files");
+  f->Exit_BitBtn->click();
+}
+
 // The range option acts on its state, however it changes: set by a
 // program, by the keys or by an accessibility tool; in the forms of both
 // system types.
