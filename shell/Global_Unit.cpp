@@ -38,6 +38,7 @@ std::string SaveFolder;
 std::string SaveUserName;
 std::string SaveComment;
 std::vector<SaveChoice> SaveChoices;
+bool SavePartRow = false;
 std::string SelectedCmdName;
 std::array<std::string, 9> DataFileName;
 std::array<char, 8> DataKindCode{};

@@ -59,6 +59,8 @@ extern std::string SaveFolder;      // ending in "/"
 extern std::string SaveUserName;    // CP932
 extern std::string SaveComment;     // CP932, typed at prompt "1401"
 extern std::vector<SaveChoice> SaveChoices;
+// The program-setting row was chosen (its parts are SaveChoices, maybe none).
+extern bool SavePartRow;
 
 // Command file chosen in the command-file list (file name as found).
 extern std::string SelectedCmdName;

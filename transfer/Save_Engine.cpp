@@ -208,8 +208,8 @@ bool SaveEngine::SerialItem(const SaveItem& item, int& result) {
     return false;
   }
   if (saveCancel_) {
-    // Cancelled before the request: the file keeps its comment line.
-    if (!file.Commit()) result = SAVE_FILE_ERROR;
+    // Cancelled before the request: nothing came, the old file stays.
+    file.Discard();
     result = SerialCancel(result);
     Pause();
     EndSession();
@@ -225,8 +225,9 @@ bool SaveEngine::SerialItem(const SaveItem& item, int& result) {
   }
 
   saveState_ = 0;
-  bool stop = false;    // the save stops after this item
-  bool failed = false;  // the item failed: its data file stays as it was
+  bool stop = false;     // the save stops after this item
+  bool failed = false;   // the item failed: its data file stays as it was
+  bool refused = false;  // the exchange has no such kind: nothing to keep
   bool ended = false;
   int skipped = 0;
   char buf[kCommBufSize];
@@ -259,8 +260,12 @@ bool SaveEngine::SerialItem(const SaveItem& item, int& result) {
         break;
       case SAVE_CLASS_REFUSED:
         // Refused in state 0: the kind is not there, which is no error.
-        if (saveState_ == 1) fail(SAVE_LINK_ERROR, true);
-        else end();
+        if (saveState_ == 1) {
+          fail(SAVE_LINK_ERROR, true);
+        } else {
+          refused = saveState_ == 0;
+          end();
+        }
         break;
       case SAVE_CLASS_DATA:
         if (saveState_ == 1) {
@@ -290,7 +295,9 @@ bool SaveEngine::SerialItem(const SaveItem& item, int& result) {
       if (Comm_SendBlock("30", 2) != LINK_OK) end();
     }
   }
-  if (failed) {
+  // A refused or cancelled item brought no whole data: the dealer's
+  // earlier file is worth more than a part of the new one.
+  if (failed || refused || saveState_ == 2) {
     file.Discard();
   } else if (!file.Commit()) {
     result = SAVE_FILE_ERROR;
@@ -433,12 +440,18 @@ int SaveEngine::Save_Udp_Abort(int code) {
   } else {
     Udp_SetParam(UDP_PARAM_TIMEOUT, job_.linkTimeOutSec);
     Udp_SetParam(UDP_PARAM_RETRY, 2);
+    // After a Cancel the frames go out but nobody waits for their answers:
+    // the transaction that the Cancel cut short has used up its abort
+    // flag, and an exchange that does not answer would keep the form open
+    // for each frame's time-out and retries.
+    if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
     uint8_t reply[UDP_REPLY_BUF];
     int replyLen = 0;
     if (Udp_Transact(UDP_CMD_SAVE_ABORT, nullptr, 0, reply, &replyLen) == LINK_DISCONNECTED) {
       LineLost = 1;
       return result;
     }
+    if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
     EndSession();
   }
   if (saveCancel_) result = SAVE_OK;

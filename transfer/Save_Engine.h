@@ -5,7 +5,7 @@
 // A data file is "!" + comment + CR LF, then the received line texts
 // exactly as they came. It is written to a temporary file in the data
 // folder and renamed over the old file only when its item ends normally,
-// so a failed item leaves the earlier file whole.
+// so a failed, refused or cancelled item leaves the earlier file whole.
 #pragma once
 
 #include <atomic>

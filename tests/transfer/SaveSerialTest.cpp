@@ -93,35 +93,43 @@ TEST_F(SaveSerial, SavesEachItemInItsOwnSessionAndARefusalIsNoError) {
   sys.push_back("no line end");
   store->SetLines('1', sys);
   store->SetLines('C', part);
-  // '9' is not there: the exchange refuses it, its file holds the comment.
-  ASSERT_EQ(Save({{"SdSystem.DAT", '1'}, {"Nothing.DAT", '9'}, {"PrgSet03.DAT", 'C'}}), SAVE_OK);
+  // '9' and '8' are not there: the exchange refuses them, which is no
+  // error; the earlier file of that name stays as it was, and none is made
+  // where there was none.
+  const std::string old = "!old\r\n\x82\xA0kept\r\n";
+  dir.Write("Nothing.DAT", old);
+  ASSERT_EQ(Save({{"SdSystem.DAT", '1'}, {"Nothing.DAT", '9'}, {"Absent.DAT", '8'}, {"PrgSet03.DAT", 'C'}}),
+            SAVE_OK);
   EXPECT_EQ(dir.Read("SdSystem.DAT"), "!weekly\r\n" + Joined(sys));
-  EXPECT_EQ(dir.Read("Nothing.DAT"), "!weekly\r\n");
+  EXPECT_EQ(dir.Read("Nothing.DAT"), old);
   EXPECT_EQ(dir.Read("PrgSet03.DAT"), "!weekly\r\n" + Joined(part));
   EXPECT_EQ(blocks, 7);
-  EXPECT_EQ(store->Asked(), (std::vector<char>{'1', '9', 'C'}));
+  EXPECT_EQ(store->Asked(), (std::vector<char>{'1', '9', '8', 'C'}));
   std::string sent = Sent();
-  EXPECT_EQ(Count(sent, "\x81"), 3u);
-  EXPECT_EQ(Count(sent, "\x8F"), 3u);
+  EXPECT_EQ(Count(sent, "\x81"), 4u);
+  EXPECT_EQ(Count(sent, "\x8F"), 4u);
   EXPECT_EQ(Count(sent, FrameOf("!1")), 1u);
   ExpectOnly({"SdSystem.DAT", "Nothing.DAT", "PrgSet03.DAT"});
 }
 
 // Cancel after the second line, with 0 to 3 data blocks coming before the
-// exchange takes the cancel: the file keeps the two lines, no message.
+// exchange takes the cancel: the earlier file stays whole, no message.
 TEST_F(SaveSerial, CancelSkipsTwoDataBlocksAndTheThirdEndsTheItem) {
   auto l = Lines("C", 8);
   store->SetLines('1', l);
   store->SetLines('2', Lines("Q", 2));
+  const std::string old = "!last week\r\n" + Joined(Lines("W", 5));
   for (int after = 0; after <= 3; ++after) {
     SCOPED_TRACE(after);
     FakeSaveFaults f;
     f.afterCancel = after;
     store->SetFaults(f);
     fake.ClearReceived();
+    dir.Write("SdSystem.DAT", old);
     EXPECT_EQ(Save({{"SdSystem.DAT", '1'}, {"SdPersonal.DAT", '2'}}, 2), SAVE_OK);
-    EXPECT_EQ(dir.Read("SdSystem.DAT"), "!weekly\r\n" + Joined(l, 2));
-    EXPECT_FALSE(dir.Exists("SdPersonal.DAT"));
+    EXPECT_EQ(blocks, 2);
+    EXPECT_EQ(dir.Read("SdSystem.DAT"), old);
+    ExpectOnly({"SdSystem.DAT"});
     std::string sent = Sent();
     EXPECT_EQ(Count(sent, FrameOf("30")), 1u);
     EXPECT_EQ(Count(sent, "\x8F"), 1u);

@@ -4,6 +4,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <algorithm>
 #include <cstdlib>
 
 #include "link/ui/PathPick.h"
@@ -58,6 +62,72 @@ void Fill(TTabListBox* l, const std::vector<FSel_Row>& rows) {
   for (const FSel_Row& r : rows) l->addItem(ToQ(r.text));
 }
 
+// The stop of the name column in the kind and part lists, dialog units.
+constexpr int kNameStopDu = 140;
+
+// The inset of a row's text from the edge of the list's viewport, as the
+// style draws an item; the same is kept free at the right.
+int TextInset(const TTabListBox* l) {
+  QStyleOptionViewItem opt;
+  opt.initFrom(l);
+  opt.rect = QRect(0, 0, l->width(), 20);
+  opt.features = QStyleOptionViewItem::HasDisplay;
+  opt.text = QStringLiteral("x");
+  return std::max(0, l->style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, l).left());
+}
+
+// Lays the columns out so that each one shows inside the list with its own
+// font: date and time at the right edge, with room kept for the vertical
+// scroll bar that many rows bring; the name column (nameStopDu, 0 for
+// none) keeps its stop. A text longer than its column is cut with "…" at
+// the next column, so that the columns after it stay at their stops.
+void FitColumns(TTabListBox* l, int nameStopDu) {
+  const QFontMetrics fm = l->fontMetrics();
+  const int avg = std::max(1, fm.averageCharWidth());
+  const int gap = std::max(avg, fm.horizontalAdvance(QLatin1Char(' ')));
+  const int width = l->width() - 2 * l->frameWidth() -
+                    l->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, l->verticalScrollBar()) -
+                    2 * TextInset(l);
+  int dateW = fm.horizontalAdvance(QStringLiteral("0000-00-00"));
+  int timeW = fm.horizontalAdvance(QStringLiteral("00:00:00"));
+  for (int i = 0; i < l->count(); ++i) {
+    QStringList cols = l->item(i)->text().split(QLatin1Char('\t'));
+    if (cols.size() < 3) continue;
+    dateW = std::max(dateW, fm.horizontalAdvance(cols[cols.size() - 2]));
+    timeW = std::max(timeW, fm.horizontalAdvance(cols.back()));
+  }
+  // Stops in dialog units, rounded down so that they never move right.
+  auto du = [avg](int px) { return std::max(0, px * 4 / avg); };
+  auto px = [avg](int units) { return units * avg / 4; };
+  const int timeStop = du(width - timeW);
+  const int dateStop = std::min(du(px(timeStop) - gap - dateW), timeStop);
+  std::vector<int> stops;
+  if (nameStopDu > 0) stops.push_back(std::min(nameStopDu, dateStop));
+  stops.push_back(dateStop);
+  stops.push_back(timeStop);
+  l->SetTabStops(stops);
+
+  // A row of n columns uses the last n - 1 stops: a kind that is not
+  // there shows its name alone, a command file has no comment.
+  for (int i = 0; i < l->count(); ++i) {
+    QListWidgetItem* item = l->item(i);
+    QStringList cols = item->text().split(QLatin1Char('\t'));
+    const int n = static_cast<int>(cols.size());
+    if (n - 1 > static_cast<int>(stops.size())) continue;  // not a row of this list
+    const int first = static_cast<int>(stops.size()) - (n - 1);
+    auto startOf = [&](int c) { return c == 0 ? 0 : px(stops[static_cast<size_t>(first + c - 1)]); };
+    bool cut = false;
+    for (int c = 0; c < n; ++c) {
+      const int end = c + 1 < n ? startOf(c + 1) - gap : width;
+      const int room = std::max(0, end - startOf(c));
+      if (fm.horizontalAdvance(cols[c]) <= room) continue;
+      cols[c] = fm.elidedText(cols[c], Qt::ElideRight, room);
+      cut = true;
+    }
+    if (cut) item->setText(cols.join(QLatin1Char('\t')));
+  }
+}
+
 }  // namespace
 
 QValidator::State RangeKeyValidator::validate(QString& input, int&) const {
@@ -105,6 +175,9 @@ TFSel_Frm::TFSel_Frm(int systemType, QWidget* parent) : QWidget(parent), Data(sy
   Com_OTabLstBox = new TTabListBox(Com_GrpBox);
   Com_OTabLstBox->setGeometry(8, 20, 440, 116);
   Com_OTabLstBox->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The columns are fitted to the list's width: nothing to scroll sideways.
+  for (TTabListBox* l : {Dsyu_OTabLstBox, Prg_OTabLstBox, Com_OTabLstBox})
+    l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Edit_ChkBox = new QCheckBox(Com_GrpBox);
   Edit_ChkBox->setGeometry(456, 20, 164, 24);
 
@@ -146,8 +219,14 @@ TFSel_Frm::TFSel_Frm(int systemType, QWidget* parent) : QWidget(parent), Data(sy
   connect(Def_BitBtn, &QPushButton::clicked, this, &TFSel_Frm::Def_BitBtnClick);
   connect(Err_BitBtn, &QPushButton::clicked, this, &TFSel_Frm::Err_BitBtnClick);
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TFSel_Frm::Chg_BitBtnClick);
-  connect(Tm1_RdoBtn, &QRadioButton::clicked, this, &TFSel_Frm::Tm1_RdoBtnClick);
-  connect(Tm2_RdoBtn, &QRadioButton::clicked, this, &TFSel_Frm::Tm2_RdoBtnClick);
+  // The range follows the option's state, however it was checked: mouse,
+  // keys or an accessibility tool.
+  connect(Tm1_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Tm1_RdoBtnClick();
+  });
+  connect(Tm2_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Tm2_RdoBtnClick();
+  });
   connect(Dsyu_OTabLstBox, &QListWidget::itemSelectionChanged, this, [this] {
     if (!quiet_) Dsyu_OTabLstBoxClick();
   });
@@ -176,6 +255,7 @@ TFSel_Frm::~TFSel_Frm() {
   if (h.form == this) {
     h.form = nullptr;
     h.dataFileScan = h.partFileScan = h.cmdFileScan = h.listDisp = h.freeSpaceDisp = h.show = nullptr;
+    h.dirCaption = nullptr;
   }
 }
 
@@ -192,6 +272,7 @@ void TFSel_Frm::InstallHost() {
   h.cmdFileScan = [this] { CmdFile_Scan(); };
   h.listDisp = [this] { List_Disp(); };
   h.freeSpaceDisp = [this] { FreeSpace_Disp(); };
+  h.dirCaption = [this] { return Dir_Lbl->text(); };
   h.show = [this] {
     show();
     raise();
@@ -237,9 +318,6 @@ void TFSel_Frm::List_Disp() {
   Dsyu_OTabLstBox->clear();
   Prg_OTabLstBox->clear();
   Com_OTabLstBox->clear();
-  Dsyu_OTabLstBox->SetTabStops({140, 295, 340});
-  Prg_OTabLstBox->SetTabStops({140, 295, 340});
-  Com_OTabLstBox->SetTabStops({295, 340});
   SetCaption();
   FSel_Lists rows = FSel_BuildRows(Data, OperationKind);
   RowKind.clear();
@@ -247,6 +325,9 @@ void TFSel_Frm::List_Disp() {
   Fill(Dsyu_OTabLstBox, rows.kindRows);
   Fill(Prg_OTabLstBox, rows.partRows);
   Fill(Com_OTabLstBox, rows.cmdRows);
+  FitColumns(Dsyu_OTabLstBox, kNameStopDu);
+  FitColumns(Prg_OTabLstBox, kNameStopDu);
+  FitColumns(Com_OTabLstBox, 0);
   quiet_ = false;
 }
 
@@ -493,6 +574,7 @@ void TFSel_Frm::Def_BitBtnClick() {
     SaveUserName = Data.userName;
     SaveComment = comment;
     SaveChoices = std::move(items);
+    SavePartRow = row == t.partSaveRow;
     if (!host.openSave) return;
     hide();
     host.openSave();

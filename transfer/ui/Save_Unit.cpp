@@ -50,9 +50,8 @@ void TSaveDoing::Execute() {
 
 // ---- form ------------------------------------------------------------------
 
-std::string Save_DataText(const std::vector<SaveChoice>& choices, const std::string& partRowName) {
-  bool parts = !choices.empty() && choices.front().code >= 'A' && choices.front().code <= 'O';
-  if (!parts) return choices.empty() ? std::string() : choices.front().name;
+std::string Save_DataText(const std::vector<SaveChoice>& choices, bool partRow, const std::string& partRowName) {
+  if (!partRow) return choices.empty() ? std::string() : choices.front().name;
   std::string text = partRowName + "\r\n";
   int n = 0;
   for (const SaveChoice& c : choices) {
@@ -105,7 +104,15 @@ TSave_Frm::~TSave_Frm() {
 }
 
 void TSave_Frm::Save_Prepare() {
-  Dir_Lbl->setText(ToQ(SaveFolder));
+  // The folder as the selection form shows it, without the trailing "/".
+  const SelectionHost& host = Selection_Host();
+  if (host.dirCaption) {
+    Dir_Lbl->setText(host.dirCaption());
+  } else {
+    std::string shown = SaveFolder.size() > 1 && SaveFolder.back() == '/' ? SaveFolder.substr(0, SaveFolder.size() - 1)
+                                                                          : SaveFolder;
+    Dir_Lbl->setText(QString::fromUtf8(shown.c_str()));
+  }
   User_Lbl->setText(ToQ(SaveUserName));
   Come_Lbl->setText(ToQ(SaveComment));
   items_.clear();
@@ -114,7 +121,7 @@ void TSave_Frm::Save_Prepare() {
     items_.push_back({c.fileName, c.code});
   }
   std::string partRow(systemType_ == 1 ? DataKindNamesZNT[6] : DataKindNames[4]);
-  Data_Lbl->setText(Shown(Save_DataText(SaveChoices, partRow)));
+  Data_Lbl->setText(Shown(Save_DataText(SaveChoices, SavePartRow, partRow)));
   Data_Lbl->adjustSize();
   if (Data_Lbl->width() > 330) Data_Lbl->resize(330, Data_Lbl->height());
   int below = Data_Lbl->geometry().bottom() + 1 + 5;

@@ -41,9 +41,10 @@ class TSaveDoing : public QThread {
 // WM_USER + 100: the save thread has ended.
 constexpr int kSaveDoneUserMsg = 100;
 
-// The text of Data_Lbl for the chosen items: the kind name, or the
-// program-setting row's name followed by the parts, two to a line (CP932).
-std::string Save_DataText(const std::vector<SaveChoice>& choices, const std::string& partRowName);
+// The text of Data_Lbl for the chosen items: the kind name, or, when the
+// program-setting row was chosen, its name and CR LF followed by the parts,
+// two to a line (CP932).
+std::string Save_DataText(const std::vector<SaveChoice>& choices, bool partRow, const std::string& partRowName);
 
 class TSave_Frm : public QWidget {
   Q_OBJECT

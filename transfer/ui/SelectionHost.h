@@ -4,6 +4,7 @@
 // neither side includes the other's form. orvo/ installs both sides.
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,8 @@ struct SelectionHost {
   std::function<void()> show;
   // The selection form in use: a subform takes its top left corner.
   QWidget* form = nullptr;
+  // The data folder as the selection form's label shows it.
+  std::function<QString()> dirCaption;
 };
 
 SelectionHost& Selection_Host();

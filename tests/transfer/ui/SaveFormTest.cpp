@@ -11,6 +11,7 @@
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "link/ui/UserTimerTicks.h"
+#include "platform/FileSys.h"
 #include "orvo/OrvoForms.h"
 #include "shell/Global_Unit.h"
 #include "shell/Language_Unit.h"
@@ -58,6 +59,7 @@ class SaveForm : public ::testing::Test {
     Selection_Host().listDisp = note("list");
     Selection_Host().freeSpaceDisp = note("free");
     Selection_Host().show = note("show");
+    Selection_Host().dirCaption = nullptr;
     SaveFolder = data.path();
     SaveUserName = Sjis("山田");
     SaveComment = Sjis("四月の控え");
@@ -76,6 +78,7 @@ class SaveForm : public ::testing::Test {
     LineLost = 0;
     SystemType = 0;
     SaveChoices.clear();
+    SavePartRow = false;
     delete Env_Frm;
     delete Conn_Frm;
     delete main;
@@ -104,6 +107,15 @@ class SaveForm : public ::testing::Test {
     return f;
   }
   std::string Head() const { return "!" + Sjis("四月の控え") + "\r\n"; }
+  // Nothing in the data folder but these: no TEMP, no temporary file.
+  void ExpectOnly(std::vector<std::string> names) {
+    std::vector<fsys::DirEntry> all;
+    ASSERT_TRUE(fsys::ListDir(data.path(), "*", all));
+    std::vector<std::string> got;
+    for (const auto& e : all) got.push_back(e.name);
+    std::sort(names.begin(), names.end(), fsys::LessNoCase);
+    EXPECT_EQ(got, names);
+  }
 
   TempDir prog, data;
   TMain_Frm* main = nullptr;
@@ -124,6 +136,7 @@ TEST_F(SaveForm, PartsOfTypeOneOverUdpShowTwoToALineAndReturnToTheSelection) {
   store->SetLines('C', c);
   SaveChoices = {{"PrgSetA.DAT", 'A', Sjis("部1")}, {"PrgSetB.DAT", 'B', Sjis("部2")},
                  {"PrgSetC.DAT", 'C', Sjis("部3")}};
+  SavePartRow = true;
   DialogScript dialogs;
   TSave_Frm* f = RunSave();
   EXPECT_EQ(f, SaveZNT_Frm);
@@ -132,7 +145,10 @@ TEST_F(SaveForm, PartsOfTypeOneOverUdpShowTwoToALineAndReturnToTheSelection) {
   EXPECT_EQ(f->Lcome_Lbl->y(), f->Data_Lbl->geometry().bottom() + 1 + 5);
   EXPECT_EQ(f->Come_Lbl->text(), U8("四月の控え"));
   EXPECT_EQ(f->User_Lbl->text(), U8("山田"));
-  EXPECT_EQ(f->Dir_Lbl->text(), QString::fromStdString(data.path()));
+  // The folder as the selection form shows it: without the trailing "/".
+  std::string folder = data.path();
+  folder.pop_back();
+  EXPECT_EQ(f->Dir_Lbl->text(), QString::fromStdString(folder));
   EXPECT_EQ(f->Save_Lbl->text(), ToQ(SaveBlockLabel) + "6");
   EXPECT_EQ(data.Read("PrgSetA.DAT"), Head() + Joined(a));
   EXPECT_EQ(data.Read("PrgSetB.DAT"), Head() + Joined(b));
@@ -153,19 +169,23 @@ TEST_F(SaveForm, TheEndMessageFollowsTheResult) {
     const char* what;
     std::function<void()> arrange;
     std::vector<std::string> shown;
+    bool keepsOld;  // the data file written before stays byte for byte
   };
+  const std::string old = "!old\r\n" + Joined(Lines("O", 40));
   const Row rows[] = {
-      {"refused", [&] { FakeSaveFaults f; f.refuse = true; store->SetFaults(f); }, {"M5603"}},
-      {"disconnected", [&] { FakeSaveFaults f; f.notice = 2; store->SetFaults(f); }, {"M5301"}},
+      {"refused", [&] { FakeSaveFaults f; f.refuse = true; store->SetFaults(f); }, {"M5603"}, true},
+      {"disconnected", [&] { FakeSaveFaults f; f.notice = 2; store->SetFaults(f); }, {"M5301"}, true},
       {"file error",
        [&] {
          store->SetFaults({});
+         ::unlink((data.path() + "SdSystem.DAT").c_str());
          data.Write("SdSystem.DAT/x", "");  // a folder where the data file goes
        },
-       {"M5602"}},
+       {"M5602"}, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
+    data.Write("SdSystem.DAT", old);
     row.arrange();
     LineLost = 0;
     DialogScript dialogs;
@@ -174,10 +194,77 @@ TEST_F(SaveForm, TheEndMessageFollowsTheResult) {
     QApplication::processEvents();
     EXPECT_EQ(dialogs.Shown(), row.shown);
     EXPECT_EQ(calls.back(), "show");
+    if (row.keepsOld) {
+      EXPECT_EQ(data.Read("SdSystem.DAT"), old);
+      ExpectOnly({"SdSystem.DAT"});
+    }
   }
 }
 
-TEST_F(SaveForm, CancelOverTheSerialLineKeepsWhatCameAndShowsNothing) {
+// Cancel while the exchange does not answer: the frames that end the
+// transfer go out without waiting for replies that never come, so the form
+// closes at once (waiting for them took 3 x 3 s each with the installed
+// time-out and retries), with the hourglass until then.
+TEST_F(SaveForm, CancelOverUdpWhileTheExchangeIsSilentClosesAtOnce) {
+  FakeUdpConfig cfg;
+  cfg.requireLogin = false;
+  FakeUdpExchange fake(cfg);
+  OpenUdp(fake);
+  LinkTimeOutSec = 3;
+  store->SetLines('1', Lines("S", 8));
+  SaveChoices = {{"SdSystem.DAT", '1', Sjis("システム短縮ダイヤル")}};
+  const std::string old = "!old\r\n" + Joined(Lines("O", 40));
+  struct Row {
+    const char* what;
+    uint8_t waitFor;  // Cancel once the exchange got this command
+    size_t frames;    // what it gets in all
+    std::function<void()> arrange;
+  };
+  const Row rows[] = {
+      {"the session does not open", UDP_CMD_SAVE_SESSION, 3, [&] { fake.SetReply(UDP_CMD_SAVE_SESSION, {}); }},
+      {"no block after the acknowledgement", UDP_CMD_SAVE_REQUEST, 4,
+       [&] {
+         fake.SetReply(UDP_CMD_SAVE_SESSION, {{-1, 0x80, ""}});
+         fake.Script(UDP_CMD_SAVE_REQUEST, {{-1, '/', "/0"}});
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    data.Write("SdSystem.DAT", old);
+    fake.SetReply(UDP_CMD_SAVE_ABORT, {});
+    fake.SetReply(UDP_CMD_END_SESSION, {});
+    row.arrange();
+    fake.ClearReceived();
+    DialogScript dialogs;
+    QElapsedTimer sinceCancel;
+    bool cursorShown = false;
+    TSave_Frm* f = RunSave([&](TSave_Frm* form) {
+      if (sinceCancel.isValid() || fake.CountOf(row.waitFor) < 1) return;
+      // The request is out and unanswered: the save waits in it or after it.
+      QTest::qWait(50);
+      form->Cancel_BitBtn->click();
+      sinceCancel.start();
+      EXPECT_FALSE(form->Cancel_BitBtn->isEnabled());
+      cursorShown = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
+    ASSERT_TRUE(sinceCancel.isValid());
+    EXPECT_LT(sinceCancel.elapsed(), 5000);
+    EXPECT_TRUE(cursorShown);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(f->Running());
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_TRUE(fake.WaitReceived(row.frames, 3000));  // what came before, then 0x33 and 0x8F
+    EXPECT_EQ(fake.CountOf(UDP_CMD_SAVE_ABORT), 1);
+    EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 1);
+    EXPECT_EQ(UdpLinkState.abortFlag.load(), 0);
+    EXPECT_EQ(data.Read("SdSystem.DAT"), old);
+    ExpectOnly({"SdSystem.DAT"});
+  }
+}
+
+// A cancelled item and a refused one over the serial line leave the data
+// file that was there before byte for byte, and no message.
+TEST_F(SaveForm, CancelAndRefusalOverTheSerialLineKeepTheOldFiles) {
   FakeSerialExchange fake(std::make_shared<FakeCore>(store));
   std::string err;
   ASSERT_TRUE(fake.Start(&err)) << err;
@@ -193,36 +280,51 @@ TEST_F(SaveForm, CancelOverTheSerialLineKeepsWhatCameAndShowsNothing) {
   ASSERT_EQ(Comm_Open(), LINK_OK);
   ASSERT_EQ(Comm_Setup(9600), LINK_OK);
   RcvTimeOutMs = kRcvMs;
-  auto l = Lines("K", 400);
-  store->SetLines('1', l);
+  const std::string oldSys = "!last week\r\n" + Joined(Lines("O", 120));
+  const std::string oldPers = "!personal\r\n\x82\xA0\r\n";
+  data.Write("SdSystem.DAT", oldSys);
+  data.Write("SdPersonal.DAT", oldPers);
+  store->SetLines('1', Lines("K", 400));
   store->SetLines('2', Lines("P", 2));
   SaveChoices = {{"SdSystem.DAT", '1', "a"}, {"SdPersonal.DAT", '2', "b"}};
-  DialogScript dialogs;
-  bool clicked = false, closeRefused = false;
-  TSave_Frm* f = RunSave([&](TSave_Frm* form) {
-    if (!clicked && form->Save_Lbl->text().mid(ToQ(SaveBlockLabel).size()).toInt() >= 3) {
-      form->close();  // refused while the save runs
-      closeRefused = form->isVisible();
-      QApplication::setActiveWindow(form);
-      // The focused Cancel takes Enter, as on Windows.
-      EXPECT_TRUE(form->Cancel_BitBtn->hasFocus());
-      QTest::keyClick(form->Cancel_BitBtn, Qt::Key_Return);
-      clicked = true;
-      EXPECT_FALSE(form->Cancel_BitBtn->isEnabled());
-    }
-  });
-  ASSERT_TRUE(clicked);
-  EXPECT_TRUE(closeRefused);
-  EXPECT_TRUE(dialogs.Shown().empty());
-  std::string got = data.Read("SdSystem.DAT");
-  ASSERT_EQ(got.substr(0, Head().size()), Head());
-  std::string body = got.substr(Head().size());
-  EXPECT_GE(body.size(), Joined({l[0], l[1], l[2]}).size());
-  EXPECT_LT(body.size(), Joined(l).size());
-  EXPECT_EQ(Joined(l).substr(0, body.size()), body);
-  EXPECT_FALSE(data.Exists("SdPersonal.DAT"));
-  EXPECT_EQ(f->Save_Lbl->text().mid(ToQ(SaveBlockLabel).size()).toInt() * 1u, std::count(body.begin(), body.end(), '\n') * 1u);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  {
+    DialogScript dialogs;
+    bool clicked = false, closeRefused = false;
+    TSave_Frm* f = RunSave([&](TSave_Frm* form) {
+      if (!clicked && form->Save_Lbl->text().mid(ToQ(SaveBlockLabel).size()).toInt() >= 40) {
+        form->close();  // refused while the save runs
+        closeRefused = form->isVisible();
+        QApplication::setActiveWindow(form);
+        // The focused Cancel takes Enter, as on Windows.
+        EXPECT_TRUE(form->Cancel_BitBtn->hasFocus());
+        QTest::keyClick(form->Cancel_BitBtn, Qt::Key_Return);
+        clicked = true;
+        EXPECT_FALSE(form->Cancel_BitBtn->isEnabled());
+      }
+    });
+    ASSERT_TRUE(clicked);
+    EXPECT_TRUE(closeRefused);
+    EXPECT_TRUE(dialogs.Shown().empty());
+    EXPECT_GE(f->Save_Lbl->text().mid(ToQ(SaveBlockLabel).size()).toInt(), 40);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  }
+  EXPECT_EQ(store->Asked(), std::vector<char>{'1'});  // the save stopped after the cancelled item
+  EXPECT_EQ(data.Read("SdSystem.DAT"), oldSys);
+  EXPECT_EQ(data.Read("SdPersonal.DAT"), oldPers);
+  ExpectOnly({"SdSystem.DAT", "SdPersonal.DAT"});
+
+  // The exchange has no personal speed dial ('5' has no lines): refused,
+  // no error, and the save goes on with the next item.
+  SaveChoices = {{"SdPersonal.DAT", '5', "b"}, {"SdExtensions.DAT", '3', "c"}};
+  store->SetLines('3', Lines("E", 3));
+  {
+    DialogScript dialogs;
+    RunSave();
+    EXPECT_TRUE(dialogs.Shown().empty());
+  }
+  EXPECT_EQ(data.Read("SdPersonal.DAT"), oldPers);
+  EXPECT_EQ(data.Read("SdExtensions.DAT"), Head() + Joined(Lines("E", 3)));
+  ExpectOnly({"SdSystem.DAT", "SdPersonal.DAT", "SdExtensions.DAT"});
 }
 
 }  // namespace

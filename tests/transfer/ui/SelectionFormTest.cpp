@@ -3,7 +3,12 @@
 // refresh, the folder change and the lost line.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include "link/ui/Conn_Unit.h"
@@ -11,11 +16,13 @@
 #include "link/ui/PathPick.h"
 #include "orvo/OrvoForms.h"
 #include "platform/FileSys.h"
+#include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/TempDir.h"
 #include "transfer/ui/FSel_Unit.h"
+#include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
 namespace {
@@ -252,6 +259,166 @@ TEST_F(SelectionForm, TypeOneFormOpensForSystemTypeOne) {
   EXPECT_EQ(LoadFileName, "SdIdCard.DAT");
   EXPECT_EQ(LoadRangeFrom, "123");
   f->Exit_BitBtn->click();
+}
+
+// The part row with every part deselected, through the real save form: OK
+// is enabled, the comment asked, and the save form shows the row's name
+// alone and the folder as this form shows it, then ends without a message.
+TEST_F(SelectionForm, SaveOfThePartRowWithNoPartShowsItsNameAndTheFolderAsShownHere) {
+  dir.Write("data/CONTROL.DAT", "@Keys;M01\r\n@Trunks;M20\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + "data/CONTROL.DAT," + dir.path() + "data,a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+  Selection_Host().openSave = saved_.openSave;
+  main->Save_BitBtnClick();
+  TFSel_Frm* f = FSel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  Select(f->Dsyu_OTabLstBox, 4);
+  ASSERT_TRUE(f->Prg_GrpBox->isVisible());
+  f->Prg_OTabLstBox->item(1)->setSelected(true);
+  f->Prg_OTabLstBox->item(1)->setSelected(false);
+  EXPECT_TRUE(f->Def_BitBtn->isEnabled());
+  DialogScript s;
+  s.Then(1, "none");
+  f->Def_BitBtn->click();
+  ASSERT_NE(Save_Frm, nullptr);
+  for (int i = 0; i < 2000 && (Save_Frm->isVisible() || Save_Frm->Running() || !f->isVisible()); ++i)
+    QTest::qWait(5);
+  EXPECT_FALSE(Save_Frm->isVisible());
+  EXPECT_TRUE(f->isVisible()) << "back from the save";
+  EXPECT_EQ(s.Shown(), (std::vector<std::string>{"P1401"}));
+  EXPECT_TRUE(SaveChoices.empty());
+  EXPECT_EQ(Save_Frm->Data_Lbl->text(), U8("プログラム設定データ（一部）") + "\n");
+  EXPECT_EQ(Save_Frm->Dir_Lbl->text().toStdString(), dir.path() + "data");
+  EXPECT_EQ(Save_Frm->Dir_Lbl->text(), f->Dir_Lbl->text());
+  f->Exit_BitBtn->click();
+}
+
+// Every column of every row lies inside its list, measured with the font
+// the list draws with: the date and time of command files, and those after
+// a comment longer than its column, which is cut where the date begins.
+TEST_F(SelectionForm, EveryColumnShowsInsideItsList) {
+  const std::string fullWidth20 = Sjis("控えのコメントは二十文字まで入力できます");  // 40 bytes, the most typed
+  const std::string longComment = Sjis("他の道具で書かれた長い注釈は日付の前で切られて日付と時刻はそのまま見える");
+  ASSERT_EQ(fullWidth20.size(), 40u);
+  dir.Write("data/CONTROL.DAT", "@Keys;M01\r\n@" + Sjis("とても長い部品の名前が付いたプログラム設定データの一部") + ";M20\r\n");
+  dir.Write("data/SdSystem.DAT", "!" + fullWidth20 + "\r\n");
+  dir.Write("data/SdPersonal.DAT", "!" + longComment + "\r\n");
+  dir.Write("data/SdExtensions.DAT", "!" + std::string(40, 'W') + "\r\n");
+  dir.Write("data/M01.DAT", "!" + fullWidth20 + "\r\n");
+  dir.Write("data/M20.DAT", "!" + longComment + "\r\n");
+  for (int i = 0; i < 99; ++i) dir.Write("data/Job" + std::to_string(100 + i) + ".CMD", "!\r\n");
+  dir.Write("data/" + std::string(40, 'M') + ".CMD", "!\r\n");
+  dir.Write("data/設定の控えを取った日の全部の局データの一覧.CMD", "!\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + "data/CONTROL.DAT," + dir.path() + "data,a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+
+  const QRegularExpression date("^\\d{4}-\\d{2}-\\d{2}$"), time("^\\d{2}:\\d{2}:\\d{2}$");
+  // Returns the texts of the comment column.
+  auto check = [&](TTabListBox* l, const char* what) {
+    SCOPED_TRACE(what);
+    std::vector<QString> comments;
+    EXPECT_TRUE(l->isVisible());
+    const QFontMetrics fm = l->fontMetrics();
+    const int right = l->viewport()->width();
+    int dateAt = -1;
+    for (int i = 0; i < l->count(); ++i) {
+      const QString text = l->item(i)->text();
+      SCOPED_TRACE(text.toStdString());
+      QStyleOptionViewItem opt;
+      opt.initFrom(l);
+      opt.rect = l->visualItemRect(l->item(i));
+      opt.features = QStyleOptionViewItem::HasDisplay;
+      opt.text = text;
+      const QRect r = l->style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, l);
+      const QStringList cols = text.split('\t');
+      const std::vector<int> xs = l->ColumnOffsets(text);
+      for (int c = 0; c < cols.size(); ++c) {
+        const int from = r.left() + xs[size_t(c)], to = from + fm.horizontalAdvance(cols[c]);
+        EXPECT_GE(from, 0) << c;
+        EXPECT_LE(to, right) << c;
+        if (c + 1 < cols.size()) {
+          EXPECT_LE(to, r.left() + xs[size_t(c) + 1]) << c;
+        }
+      }
+      if (cols.size() >= 3) {
+        EXPECT_TRUE(date.match(cols[cols.size() - 2]).hasMatch());
+        EXPECT_TRUE(time.match(cols.back()).hasMatch());
+        // The dates of all rows stand in one column.
+        const int at = xs[size_t(cols.size() - 2)];
+        if (dateAt < 0) dateAt = at;
+        EXPECT_EQ(at, dateAt);
+      }
+      if (cols.size() == 4) comments.push_back(cols[1]);
+    }
+    return comments;
+  };
+  auto has = [](const std::vector<QString>& v, const QString& s) { return std::find(v.begin(), v.end(), s) != v.end(); };
+
+  main->Save_BitBtnClick();
+  TFSel_Frm* f = FSel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  std::vector<QString> kinds = check(f->Dsyu_OTabLstBox, "save kinds");
+  EXPECT_TRUE(has(kinds, ToQ(fullWidth20))) << "the longest comment one can type shows whole";
+  EXPECT_TRUE(has(kinds, QString(40, 'W')));
+  EXPECT_FALSE(has(kinds, ToQ(longComment)));
+  Select(f->Dsyu_OTabLstBox, 4);
+  check(f->Prg_OTabLstBox, "save parts");
+  f->Exit_BitBtn->click();
+
+  main->Load_BitBtnClick();
+  ASSERT_TRUE(f->isVisible());
+  check(f->Dsyu_OTabLstBox, "load kinds");
+  Select(f->Dsyu_OTabLstBox, 3);  // after the three data kinds: the parts
+  check(f->Prg_OTabLstBox, "load parts");
+  Select(f->Dsyu_OTabLstBox, 4);
+  ASSERT_EQ(f->Com_OTabLstBox->count(), 101);
+  EXPECT_TRUE(f->Com_OTabLstBox->verticalScrollBar()->isVisible());
+  check(f->Com_OTabLstBox, "command files");
+  f->Exit_BitBtn->click();
+}
+
+// The range option acts on its state, however it changes: set by a
+// program, by the keys or by an accessibility tool; in the forms of both
+// system types.
+TEST_F(SelectionForm, TheRangeFollowsTheOptionHoweverItIsChecked) {
+  for (int type : {0, 1}) {
+    SCOPED_TRACE(type);
+    SystemType = type;
+    Global_FillDataKinds(type);
+    dir.Write("CONTROL.DAT", "@Keys;M01\r\n");
+    dir.Write("SdSystem.DAT", "!s\r\n");
+    dir.Write("ENVIRON.DAT", dir.path() + "CONTROL.DAT," + dir.path() + ",a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+    main->Load_BitBtnClick();
+    TFSel_Frm* f = type == 1 ? FSelZNT_Frm : FSel_Frm;
+    ASSERT_TRUE(f->isVisible());
+    Select(f->Dsyu_OTabLstBox, 0);
+    ASSERT_TRUE(f->Tm_GrpBox->isVisible());
+    auto rangeOn = [f] {
+      int on = 0;
+      for (QWidget* w : std::initializer_list<QWidget*>{f->Expl_Lbl, f->From_Lbl, f->to_Lbl, f->From_Edt, f->To_Edt})
+        on += w->isEnabled() ? 1 : 0;
+      return on;
+    };
+    EXPECT_EQ(rangeOn(), 0);
+    f->Tm2_RdoBtn->setChecked(true);
+    EXPECT_EQ(rangeOn(), 5);
+    EXPECT_EQ(f->focusWidget(), f->From_Edt);
+    f->Tm1_RdoBtn->setChecked(true);
+    EXPECT_EQ(rangeOn(), 0);
+
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(f->Tm2_RdoBtn);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->actionInterface(), nullptr);
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QApplication::processEvents();
+    EXPECT_TRUE(f->Tm2_RdoBtn->isChecked());
+    EXPECT_EQ(rangeOn(), 5);
+
+    // Back by the keys: the arrow moves the check to "all data".
+    f->Tm2_RdoBtn->setFocus();
+    QTest::keyClick(f->Tm2_RdoBtn, Qt::Key_Up);
+    EXPECT_TRUE(f->Tm1_RdoBtn->isChecked());
+    EXPECT_EQ(rangeOn(), 0);
+    f->Exit_BitBtn->click();
+  }
 }
 
 }  // namespace
