@@ -13,8 +13,8 @@
 #include "shell/ui/Conf_Unit.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/ui/NoPrinter.h"
 #include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/NoPrinter.h"
 
 namespace {
 
@@ -195,33 +195,35 @@ TEST_F(MainForm, DisconnectNoticeClosesTheLinkAndShowsTheLostLine) {
   EXPECT_TRUE(form->Disc_BitBtn->isEnabled());
 }
 
-// The printer setup once with the print system's default printer (the
-// setup dialog) and once with no printer reachable (9091, no dialog).
-TEST_F(MainForm, PrinterSetupShowsTheSetupDialogOrItsMessage) {
-  struct Answered {
-    QString title, message;
-  };
-  auto press = [this] {
-    Answered a;
-    WhenModal([&a](QDialog* d) {
-      a.title = d->windowTitle();
-      if (auto* c = dynamic_cast<TConf_Dlg*>(d)) a.message = c->Msg_Lbl->text();
-      d->done(0);
-    });
-    LastButton = form->Env_BitBtn;
-    form->Prn_BitBtn->click();
-    EXPECT_EQ(LastButton, form->Env_BitBtn);
-    return a;
-  };
-  {
-    NoPrinter none;
-    const Answered a = press();
-    EXPECT_EQ(a.message, U8("プリンタがありません。"));
-  }
+// The printer setup's button: the title of the dialog it showed and, for a
+// message, its text.
+struct PrinterSetupShown {
+  QString title, message;
+};
+PrinterSetupShown PressPrinterSetup(TMain_Frm* form) {
+  PrinterSetupShown shown;
+  WhenModal([&shown](QDialog* d) {
+    shown.title = d->windowTitle();
+    if (auto* c = dynamic_cast<TConf_Dlg*>(d)) shown.message = c->Msg_Lbl->text();
+    d->done(0);
+  });
+  LastButton = form->Env_BitBtn;
+  form->Prn_BitBtn->click();
+  EXPECT_EQ(LastButton, form->Env_BitBtn);  // no subform: the last one stays
+  return shown;
+}
+
+TEST_F(MainForm, PrinterSetupWithNoPrinterReachableShowsItsMessage) {
+  NoPrinter none;
+  const PrinterSetupShown shown = PressPrinterSetup(form);
+  EXPECT_EQ(shown.message, U8("プリンタがありません。"));
+}
+
+TEST_F(MainForm, PrinterSetupWithTheDefaultPrinterOpensTheSetupDialog) {
   if (cupspdf::DefaultPrinter().empty()) GTEST_SKIP() << "no default printer (the test command sets one up)";
-  const Answered a = press();
-  EXPECT_EQ(a.title, U8("プリンタの設定"));
-  EXPECT_TRUE(a.message.isEmpty());
+  const PrinterSetupShown shown = PressPrinterSetup(form);
+  EXPECT_EQ(shown.title, U8("プリンタの設定"));
+  EXPECT_TRUE(shown.message.isEmpty());
 }
 
 }  // namespace
