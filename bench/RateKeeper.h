@@ -1,11 +1,13 @@
 // The console report of a benchmark program, keeping every rate
-// (items_per_second) it reports, by benchmark, for the ratio printed last.
+// (items_per_second) it reports, by benchmark, for the ratio printed last;
+// and the verdict on that ratio.
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,7 +20,8 @@ class RateKeeper : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       auto it = r.counters.find("items_per_second");
-      if (!r.error_occurred && it != r.counters.end())
+      // Means and deviations over repetitions are no rates of their own.
+      if (!r.error_occurred && r.run_type == Run::RT_Iteration && it != r.counters.end())
         rates[r.run_name.function_name].push_back(static_cast<double>(it->second.value));
     }
   }
@@ -35,4 +38,14 @@ class RateKeeper : public benchmark::ConsoleReporter {
 inline double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Prints a ratio of the measured work to its bare baseline and tells whether
+// it keeps its floor. A floor is about half of what the benchmark measures
+// on a quiet machine: noise stays above it, a gross slowdown of the work
+// (a third of its speed) falls below, and the benchmark program fails.
+inline bool KeepsFloor(const char* name, double ratio, double floor) {
+  const bool ok = ratio >= floor;
+  std::printf("%s: %.4f (floor %.4f)%s\n", name, ratio, floor, ok ? "" : " BELOW ITS FLOOR");
+  return ok;
 }

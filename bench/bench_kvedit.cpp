@@ -68,20 +68,31 @@ void BM_BareReadReplace(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK(BM_Register)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BareReadReplace)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   F();  // the files are made before any timing starts
+  // Rounds of the two side by side, each ratio taken within its round: the
+  // machine's other disk work comes and goes over seconds.
+  for (int i = 0; i < 5; ++i) {
+    benchmark::RegisterBenchmark("BM_Register", BM_Register)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_BareReadReplace", BM_BareReadReplace)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
   RateKeeper reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  double reg = reporter.Best("BM_Register");
-  double bare = reporter.Best("BM_BareReadReplace");
-  std::printf("ratio: %.4f\n", bare > 0 ? reg / bare : 0.0);
-  return reg > 0 ? 0 : 1;
+  const auto& reg = reporter.rates["BM_Register"];
+  const auto& bare = reporter.rates["BM_BareReadReplace"];
+  if (reg.empty() || reg.size() != bare.size()) {
+    std::printf("ratio: 0\n");
+    return 1;
+  }
+  std::vector<double> ratios;
+  for (size_t i = 0; i < reg.size(); ++i) ratios.push_back(bare[i] > 0 ? reg[i] / bare[i] : 0);
+  // About half of the ratio on a quiet machine.
+  return KeepsFloor("ratio", Median(ratios), 0.22) ? 0 : 1;
 }

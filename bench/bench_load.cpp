@@ -161,6 +161,6 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < tx.size(); ++i) ratios.push_back(tx[i] > 0 ? load[i] / tx[i] : 0);
   std::printf("load lines/s: %.0f  data-line round trips/s: %.0f (medians of %zu pairs)\n", Median(load),
               Median(tx), tx.size());
-  std::printf("ratio: %.3f\n", Median(ratios));
-  return 0;
+  // About half of the ratio on a quiet machine.
+  return KeepsFloor("ratio", Median(ratios), 0.45) ? 0 : 1;
 }

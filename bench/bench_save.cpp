@@ -163,6 +163,6 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < bare.size(); ++i) ratios.push_back(bare[i] > 0 ? save[i] / bare[i] : 0);
   std::printf("saved lines/s: %.0f  fake's bare lines/s: %.0f (medians of %zu pairs)\n", Median(save), Median(bare),
               bare.size());
-  std::printf("ratio: %.3f\n", Median(ratios));
-  return 0;
+  // About half of the ratio on a quiet machine.
+  return KeepsFloor("ratio", Median(ratios), 0.4) ? 0 : 1;
 }

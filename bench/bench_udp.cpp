@@ -131,6 +131,6 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < bare.size(); ++i) ratios.push_back(bare[i] > 0 ? tx[i] / bare[i] : 0);
   std::printf("transactions/s: %.0f  bare round trips/s: %.0f (medians of %zu pairs)\n", Median(tx), Median(bare),
               bare.size());
-  std::printf("ratio: %.3f\n", Median(ratios));
-  return 0;
+  // About half of the ratio on a quiet machine.
+  return KeepsFloor("ratio", Median(ratios), 0.5) ? 0 : 1;
 }

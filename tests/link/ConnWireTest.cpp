@@ -254,6 +254,11 @@ TEST_F(SerialWire, HangUpEscapesWaitsThenHangsUp) {
   WithModem();
   ASSERT_TRUE(Dial());
   ModemConnected = true;
+  // Pauses long enough, and a time-out far longer, that one pause, two
+  // pauses and a time-out waited out stay apart on a slow machine.
+  constexpr int kSlowDivisor = 2;
+  port.SetPauseDivisor(kSlowDivisor);
+  modem.hangUpTimeOutMs = 10000;
   long ms = Timed([&] { EXPECT_TRUE(Conn_HangUp(port, modem)); });
   EXPECT_FALSE(ModemConnected);
   EXPECT_FALSE(fake.ModemOnline());
@@ -263,13 +268,13 @@ TEST_F(SerialWire, HangUpEscapesWaitsThenHangsUp) {
   EXPECT_EQ(log[1].answer, "OK");
   EXPECT_EQ(log[2].command, "ATH");
   EXPECT_EQ(log[2].answer, "OK");
-  const long escape = kModemEscapePauseMs / kPauseDivisor;
-  const long after = kModemCommandPauseMs / kPauseDivisor;
+  const long escape = kModemEscapePauseMs / kSlowDivisor;
+  const long after = kModemCommandPauseMs / kSlowDivisor;
   long gap = MsBetween(log[1].answeredAt, log[2].at);
   EXPECT_GE(gap, escape);
-  EXPECT_LT(gap, escape + 100);
+  EXPECT_LT(gap, 2 * escape - 100);
   EXPECT_GE(ms, escape + after);
-  EXPECT_LT(ms, escape + after + 300);
+  EXPECT_LT(ms, escape + after + modem.hangUpTimeOutMs / 2);
   // Not connected any more: nothing goes out.
   fake.ClearReceived();
   EXPECT_TRUE(Conn_HangUp(port, modem));
@@ -282,15 +287,18 @@ TEST_F(SerialWire, HangUpOnAModemThatNeverAnswers) {
   ASSERT_TRUE(Dial());
   WithModem(FakeModem::Dial::Connect, true);
   ModemConnected = true;
+  // A time-out long enough that two and three of them stay apart on a slow
+  // machine.
+  modem.hangUpTimeOutMs = 1000;
   long ms = Timed([&] { EXPECT_TRUE(Conn_HangUp(port, modem)); });
   EXPECT_GE(ms, 2 * modem.hangUpTimeOutMs);
-  EXPECT_LT(ms, 2 * modem.hangUpTimeOutMs + 400);
+  EXPECT_LT(ms, 3 * modem.hangUpTimeOutMs - 100);
   auto log = fake.ModemLog();
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[2].command, "ATH");
   long gap = MsBetween(log[1].at, log[2].at);
   EXPECT_GE(gap, modem.hangUpTimeOutMs - 20);
-  EXPECT_LT(gap, modem.hangUpTimeOutMs + 200);
+  EXPECT_LT(gap, 2 * modem.hangUpTimeOutMs - 100);
 }
 
 TEST_F(SerialWire, ReadKeepsEveryByteAndTheWholeReadTimeOut) {

@@ -1,11 +1,16 @@
 // Frames, scrambling and the datagram checks, against a hand-played peer.
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
 #include "tests/link/UdpTestSupport.h"
+#include "tests/support/Blocked.h"
 
 namespace {
 
@@ -308,25 +313,32 @@ TEST_F(UdpFrame, FlushDropsWhatWaitsAndStopsAtANotice) {
 TEST_F(UdpFrame, CloseUnderAWaitingWorkerEndsItsWaitWithAnError) {
   // A worker waits for a datagram while the UI thread closes the link.
   for (int round = 0; round < 5; ++round) {
+    // A wait far longer than the test may take: only the close ends it.
+    UdpLinkState.pollSec = 60;
     std::atomic<int> result{-1};
-    auto t0 = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::duration took{};
+    std::atomic<pid_t> tid{0};
+    std::chrono::steady_clock::time_point closed, woken;
     std::thread worker([&] {
+      tid = blocked::ThreadId();
       uint8_t buf[UDP_REPLY_BUF];
       int n;
       uint16_t seq;
       result = Udp_RecvReply(buf, &n, &seq);
-      took = std::chrono::steady_clock::now() - t0;
+      woken = std::chrono::steady_clock::now();
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         tid == 0 && std::chrono::steady_clock::now() < end;)
+      std::this_thread::yield();
+    EXPECT_TRUE(blocked::WaitIn(tid, {SYS_poll, SYS_ppoll})) << round;
+    closed = std::chrono::steady_clock::now();
     EXPECT_EQ(Udp_Close(), LINK_OK);
     // A new link at once: the worker must not read from it.
     ASSERT_EQ(Udp_Init(0, kLoopback, peer.Port()), LINK_OK);
     peer.SendTo(OwnUdpPort(), Frame(0, 0xF0, ""));
     worker.join();
     EXPECT_EQ(result, LINK_IO_ERROR) << round;
-    // Woken by the close, not by the end of its 100 ms wait.
-    EXPECT_LT(took, std::chrono::milliseconds(90)) << round;
+    // Woken by the close, not by the end of its wait.
+    ASSERT_LT(woken - closed, std::chrono::seconds(20)) << round;
     uint8_t buf[UDP_REPLY_BUF];
     int n;
     EXPECT_EQ(Udp_Recv(buf, &n), LINK_OK);  // the datagram was the new link's

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
 #include "platform/FileSys.h"
 #include "platform/SingleInstance.h"
+#include "tests/support/Child.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -69,13 +73,6 @@ TEST(FileSys, ReplaceKeepsTheOldFileWhenTheWriteFails) {
   ASSERT_EQ(fsys::ReplaceFile(p, "new"), 0);
   EXPECT_EQ(d.Read("ENVIRON.DAT"), "new");
 
-  if (::geteuid() != 0) {
-    // A folder that refuses new entries: the temporary cannot be made.
-    ::chmod(d.path().c_str(), 0555);
-    EXPECT_NE(fsys::ReplaceFile(p, "newer"), 0);
-    ::chmod(d.path().c_str(), 0755);
-    EXPECT_EQ(d.Read("ENVIRON.DAT"), "new");
-  }
   // A target that is a folder cannot be replaced; nothing is left behind.
   std::string dirTarget = d.path() + "adir";
   ::mkdir(dirTarget.c_str(), 0755);
@@ -84,15 +81,48 @@ TEST(FileSys, ReplaceKeepsTheOldFileWhenTheWriteFails) {
   std::vector<fsys::DirEntry> list;
   fsys::ListDir(d.path(), "*", list);
   EXPECT_EQ(list.size(), 2u);  // ENVIRON.DAT and adir only
+
+  // The user's own folder, made read-only: the temporary cannot be made,
+  // and the file, writable by its owner, stays as it was. Root would pass
+  // the folder's mode, so this part runs as an unprivileged user.
+  child::GiveToNobody(d.path());
+  child::GiveToNobody(p);
+  ASSERT_EQ(::chmod(d.path().c_str(), 0555), 0);
+  const bool ran = child::AsNobody([&] {
+    fsys::ReplaceStep step;
+    EXPECT_EQ(fsys::ReplaceFile(p, "newer", step), EACCES);
+    EXPECT_EQ(step, fsys::ReplaceStep::Create);
+  });
+  ::chmod(d.path().c_str(), 0755);
+  EXPECT_EQ(d.Read("ENVIRON.DAT"), "new");
+  if (!ran) GTEST_SKIP() << "cannot switch to an unprivileged user here";
 }
 
+// A disk that fills while the new content is written: the error is told
+// and the old file stays, with no temporary left. The disk is a small file
+// system of the test's own; where none may be mounted, a limit on the file
+// size fails the write the same way.
 TEST(FileSys, ReplaceReportsAFullDisk) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  // /dev/full cannot be renamed over, but the write into its folder fails
-  // first on a real full disk; emulate by writing into a folder we cannot.
   TempDir d;
-  EXPECT_NE(fsys::ReplaceFile(d.path() + "missing/x.dat", "data"), 0);
-  EXPECT_FALSE(d.Exists("missing"));
+  int expected = ENOSPC;
+  auto fill = [&expected, &d] {
+    if (child::MountSmallFs(d.path(), 64)) return true;
+    expected = EFBIG;
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit lim{64 * 1024, 64 * 1024};
+    return ::setrlimit(RLIMIT_FSIZE, &lim) == 0;
+  };
+  ASSERT_TRUE(child::Run(fill, [&] {
+    const std::string p = d.path() + "ENVIRON.DAT";
+    ASSERT_EQ(fsys::ReplaceFile(p, "old"), 0);
+    fsys::ReplaceStep step;
+    EXPECT_EQ(fsys::ReplaceFile(p, std::string(256 * 1024, 'x'), step), expected);
+    EXPECT_EQ(step, fsys::ReplaceStep::Write);
+    EXPECT_EQ(d.Read("ENVIRON.DAT").substr(0, 64), "old");
+    std::vector<fsys::DirEntry> list;
+    ASSERT_TRUE(fsys::ListDir(d.path(), "*", list));
+    EXPECT_EQ(list.size(), 1u);
+  }));
 }
 
 TEST(FileSys, DeleteMatchingLeavesLinksFoldersAndOthers) {

@@ -16,11 +16,18 @@ TEST(Programs, SecondStartEndsAtOnceAndTouchesNothing) {
   std::filesystem::copy_file(ORVO_EXE, exe);
   std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
   prog.Write("Orvo.Inf", "0\r\n");
+  // Left-over work files, whose going shows that the first instance has
+  // done its start-up clean-up (the Dbs files go last).
+  prog.Write("Icx0009.tmp", "left over");
+  prog.Write("Dbs0009.tmp", "left over");
 
   pid_t first = Start(exe, runtime.path());
   ASSERT_TRUE(WaitLock(runtime.path() + "TMain_Frm.lock", first, std::chrono::seconds(20)));
-  // Let the first instance finish its start-up clean-up before the work file appears.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((prog.Exists("Icx0009.tmp") || prog.Exists("Dbs0009.tmp")) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(prog.Exists("Dbs0009.tmp")) << "the first instance did not clean up";
+  EXPECT_FALSE(prog.Exists("Icx0009.tmp"));
   prog.Write("Icx0001.tmp", "in use");
 
   pid_t second = Start(exe, runtime.path());

@@ -7,6 +7,12 @@
 #include <filesystem>
 #include <thread>
 
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #ifdef ORVO_HAVE_CUPS
 #include <cups/cups.h>
 #endif
@@ -125,6 +131,40 @@ int PdfPages(const std::string& path) {
   }
   ::pclose(p);
   return pages;
+}
+
+NoScheduler::NoScheduler() {
+  socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      ::getsockname(socket_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    ADD_FAILURE() << "no loopback port for an unreachable print system";
+    // Port 1 is privileged and served by nothing here.
+    a.sin_port = htons(1);
+  }
+  address_ = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+  if (const char* old = std::getenv("CUPS_SERVER")) {
+    hadServer_ = true;
+    oldServer_ = old;
+  }
+  ::setenv("CUPS_SERVER", address_.c_str(), 1);
+#ifdef ORVO_HAVE_CUPS
+  // The client keeps its server per thread once asked; this also drops a
+  // connection it holds open to the real scheduler.
+  cupsSetServer(address_.c_str());
+#endif
+}
+
+NoScheduler::~NoScheduler() {
+  if (hadServer_) ::setenv("CUPS_SERVER", oldServer_.c_str(), 1);
+  else ::unsetenv("CUPS_SERVER");
+#ifdef ORVO_HAVE_CUPS
+  cupsSetServer(nullptr);  // back to the environment and client.conf
+#endif
+  if (socket_ >= 0) ::close(socket_);
 }
 
 }  // namespace cupspdf

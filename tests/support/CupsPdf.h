@@ -26,4 +26,26 @@ std::string OutputOf(int jobId, int timeoutMs);
 // Pages of a PDF file by pdfinfo; -1 when it cannot tell.
 int PdfPages(const std::string& path);
 
+// For the lifetime of the object the print client of this process asks a
+// loopback address where no scheduler listens (a port held bound but not
+// listening, so that nothing else can take it): the print system is
+// unreachable and knows no printer. Covers this thread and threads that
+// first ask the print system later (CUPS_SERVER); the old setting comes
+// back at the end. A test of the no-printer path creates one for itself.
+class NoScheduler {
+ public:
+  NoScheduler();
+  ~NoScheduler();
+  NoScheduler(const NoScheduler&) = delete;
+  NoScheduler& operator=(const NoScheduler&) = delete;
+  // "127.0.0.1:<port>", where a connection is refused at once.
+  const std::string& Address() const { return address_; }
+
+ private:
+  int socket_ = -1;
+  std::string address_;
+  bool hadServer_ = false;
+  std::string oldServer_;
+};
+
 }  // namespace cupspdf

@@ -3,9 +3,11 @@
 // unexpected and cancelled, so that a wrong turn fails instead of hanging.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
 #include <deque>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -47,17 +49,25 @@ class DialogScript {
     }
     if (auto* c = qobject_cast<TConf_Dlg*>(w)) {
       shown_.push_back(prefix + c->Msg_Lbl->text().toStdString());
-      (a.button == 1 ? c->Ok_BitBtn : c->Cancel_BitBtn)->setVisible(true);
-      (a.button == 1 ? c->Ok_BitBtn : c->Cancel_BitBtn)->click();
+      Press(c->Ok_BitBtn, c->Cancel_BitBtn, a.button, prefix.empty());
     } else if (auto* in = qobject_cast<TInput_Dlg*>(w)) {
       shown_.push_back(prefix + in->Msg_Lbl->text().toStdString());
       in->Input_Edt->setText(QString::fromStdString(a.text));
-      (a.button == 1 ? in->Ok_BitBtn : in->Cancel_BitBtn)->setVisible(true);
-      (a.button == 1 ? in->Ok_BitBtn : in->Cancel_BitBtn)->click();
+      Press(in->Ok_BitBtn, in->Cancel_BitBtn, a.button, prefix.empty());
     } else if (auto* d = qobject_cast<QDialog*>(w)) {
       shown_.push_back(prefix + "dialog");
       d->done(a.button);
     }
+  }
+  // The button the script answers with must be one the user can press: a
+  // hidden one fails the test, and is pressed anyway so that it goes on.
+  // An unexpected dialog gets Cancel, or OK where Cancel is not shown.
+  void Press(QAbstractButton* ok, QAbstractButton* cancel, int button, bool scripted) {
+    QAbstractButton* b = button == 1 ? ok : cancel;
+    if (!scripted && !cancel->isVisible()) b = ok;
+    if (scripted)
+      EXPECT_TRUE(b->isVisible()) << "hidden button \"" << b->text().toStdString() << "\" on " << shown_.back();
+    b->click();
   }
   QTimer timer_;
   std::deque<Answer> answers_;

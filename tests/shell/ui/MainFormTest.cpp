@@ -11,8 +11,10 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/NoPrinter.h"
 
 namespace {
 
@@ -193,17 +195,35 @@ TEST_F(MainForm, DisconnectNoticeClosesTheLinkAndShowsTheLostLine) {
   EXPECT_TRUE(form->Disc_BitBtn->isEnabled());
 }
 
-TEST_F(MainForm, PrinterSetupWithoutPrinterShowsItsMessage) {
-  QString shown;
+// The printer setup's button: the title of the dialog it showed and, for a
+// message, its text.
+struct PrinterSetupShown {
+  QString title, message;
+};
+PrinterSetupShown PressPrinterSetup(TMain_Frm* form) {
+  PrinterSetupShown shown;
   WhenModal([&shown](QDialog* d) {
-    shown = d->windowTitle();
-    d->done(1);
+    shown.title = d->windowTitle();
+    if (auto* c = dynamic_cast<TConf_Dlg*>(d)) shown.message = c->Msg_Lbl->text();
+    d->done(0);
   });
   LastButton = form->Env_BitBtn;
   form->Prn_BitBtn->click();
-  // Either a printer exists (the setup dialog was answered) or 9091 was shown.
-  EXPECT_FALSE(shown.isEmpty());
-  EXPECT_EQ(LastButton, form->Env_BitBtn);
+  EXPECT_EQ(LastButton, form->Env_BitBtn);  // no subform: the last one stays
+  return shown;
+}
+
+TEST_F(MainForm, PrinterSetupWithNoPrinterReachableShowsItsMessage) {
+  NoPrinter none;
+  const PrinterSetupShown shown = PressPrinterSetup(form);
+  EXPECT_EQ(shown.message, U8("プリンタがありません。"));
+}
+
+TEST_F(MainForm, PrinterSetupWithTheDefaultPrinterOpensTheSetupDialog) {
+  if (cupspdf::DefaultPrinter().empty()) GTEST_SKIP() << "no default printer (the test command sets one up)";
+  const PrinterSetupShown shown = PressPrinterSetup(form);
+  EXPECT_EQ(shown.title, U8("プリンタの設定"));
+  EXPECT_TRUE(shown.message.isEmpty());
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ class LoadForm : public udptest::LinkToFake {
       }
     } else if (auto* c = qobject_cast<TConf_Dlg*>(w)) {
       seen.push_back(c->Msg_Lbl->text().toStdString());
-      c->Ok_BitBtn->setVisible(true);
+      EXPECT_TRUE(c->Ok_BitBtn->isVisible()) << seen.back();
       c->Ok_BitBtn->click();
     }
   }
