@@ -20,7 +20,7 @@
 #include "shell/ui/Printer.h"
 #include "transfer/ui/SelectionHost.h"
 #include "tests/link/ui/DialogScript.h"
-#include "tests/phone/ui/NoPrinter.h"
+#include "tests/support/ui/NoPrinter.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 

@@ -32,7 +32,7 @@
 #include "tests/exchange/FakeTelephone.h"
 #include "tests/exchange/FakeUdp.h"
 #include "tests/link/ui/DialogScript.h"
-#include "tests/phone/ui/NoPrinter.h"
+#include "tests/support/ui/NoPrinter.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 
