@@ -131,8 +131,10 @@ TGPage_Base::TGPage_Base(const GPageKind& kind, const QString& storedCaption, QW
   model_ = new TPageGridModel(grid_, this);
   Layout(storedCaption);
   model_->refused = [this] {
-    // Shown once the editor has closed, not from inside its commit.
-    QMetaObject::invokeMethod(this, [this] { Message("9508"); }, Qt::QueuedConnection);
+    // Shown once the editor has closed, not from inside its commit; a
+    // button whose press committed the text tells it first and stops.
+    refusalPending_ = true;
+    QMetaObject::invokeMethod(this, [this] { TellRefusal(); }, Qt::QueuedConnection);
   };
 }
 
@@ -299,6 +301,22 @@ void TGPage_Base::ShowFailedCell(int col, int row, int topRow, int leftCol) {
 
 void TGPage_Base::GridChanged() { model_->Reset(); }
 
+bool TGPage_Base::TellRefusal() {
+  if (!refusalPending_) return false;
+  refusalPending_ = false;
+  Message("9508");
+  return true;
+}
+
+bool TGPage_Base::CommitEdit() {
+  StringGrid1->EndEdit();
+  const GridRect at = Selection();
+  if (!TellRefusal()) return true;
+  // The cell keeps its old value and the cursor, as after a failed check.
+  ShowFailedCell(at.left, at.top, TopRow(), LeftCol());
+  return false;
+}
+
 void TGPage_Base::SetGridShape(int cols, int rows, int fixedRows, int fixedCols) {
   grid_.SetSize(cols, rows);
   model_->SetFixed(fixedRows, fixedCols);
@@ -371,8 +389,9 @@ void TGPage_Base::Reg_BitBtnClick(QPushButton* sender) {
   RegButton b = sender == Chk_BitBtn ? RegButton::Check
                 : sender == Load_BitBtn ? RegButton::Load
                                         : RegButton::Register;
-  // What is being typed counts.
-  StringGrid1->EndEdit();
+  // What is being typed counts; text refused as typed stops the button
+  // before anything is asked, written or sent.
+  if (!CommitEdit()) return;
   GPage_RegFlow(*this, kind_, b, cmdPath_, GPage_CmdName(cmdPath_));
 }
 
@@ -381,7 +400,7 @@ void TGPage_Base::Reg_BitBtnClick(QPushButton* sender) {
 void TGPage_Base::Copy_BitBtnClick() {
   // A mnemonic leaves the cell editor open: what it holds counts, and it
   // must not write its old text over what the button changes.
-  StringGrid1->EndEdit();
+  if (!CommitEdit()) return;
   Paste_BitBtn->setEnabled(true);
   GridRect sel = Selection();
   if (kind_.blockCopy) GPage_BlockCopy(grid_, sel, block_);
@@ -389,7 +408,7 @@ void TGPage_Base::Copy_BitBtnClick() {
 }
 
 void TGPage_Base::Paste_BitBtnClick() {
-  StringGrid1->EndEdit();
+  if (!CommitEdit()) return;
   GridRect sel = Selection();
   int col = 1, row = 0, msg = 0;
   if (kind_.blockCopy) {
@@ -415,7 +434,7 @@ void TGPage_Base::Paste_BitBtnClick() {
 void TGPage_Base::Del_BitBtnClick() {
   // The selection as it stands before the prompt: closing the prompt
   // activates the page again.
-  StringGrid1->EndEdit();
+  if (!CommitEdit()) return;
   GridRect sel = Selection();
   if (Message("7804") != 1) return;
   GPage_Clear(grid_, sel);

@@ -160,6 +160,10 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   void ShowFailedCell(int col, int row, int topRow, int leftCol = -1);
   // After the page changed the grid's size or cells behind the model.
   void GridChanged();
+  // Commits an open cell editor. false when text with no CP932 form was
+  // refused: its message has been shown and the cell marked, and the
+  // button that committed it must do nothing more.
+  bool CommitEdit();
 
   const GPageKind& Kind() const { return kind_; }
   const std::string& ScreenKey() const { return screenKey_; }
@@ -197,6 +201,8 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
  private:
   void Layout(const QString& storedCaption);
   void ApplyDrag(const GridDrag::Step& s);
+  // The message of a refused text, once; false when none is pending.
+  bool TellRefusal();
 
   GPageKind kind_;
   PageGrid grid_;
@@ -210,4 +216,5 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   bool drawnFocus_ = false;
   bool exiting_ = false;
   bool closing_ = false;
+  bool refusalPending_ = false;
 };

@@ -180,6 +180,54 @@ TEST_F(Page1, ALongValueStopsEveryButtonAtItsRow) {
   p.Exit_BitBtnClick();
 }
 
+// Text with no CP932 form left in an open cell editor, then Register, Load
+// or Clear: the refusal is told before anything is asked, so that its OK can
+// answer no question, and nothing is written, sent or cleared. A mouse click
+// commits the editor as its button takes the focus; a plain click (as a
+// mnemonic does) leaves it open for the handler to commit.
+TEST_F(Page1, TextRefusedAsTypedStopsTheButtonThatCommitsIt) {
+  TG_P1& p = Open();
+  p.Load_BitBtn->setEnabled(true);
+  const std::string before = dir.Read("data/T.CMD");
+  struct Case {
+    QPushButton* button;
+    bool mouse;
+  };
+  for (const Case& c : {Case{p.Reg_BitBtn, true}, Case{p.Load_BitBtn, false}, Case{p.Del_BitBtn, true},
+                        Case{p.Reg_BitBtn, false}, Case{p.Load_BitBtn, true}, Case{p.Del_BitBtn, false}}) {
+    SCOPED_TRACE(c.button->text().toStdString() + (c.mouse ? " clicked" : " pressed"));
+    seen.clear();
+    p.activateWindow();
+    p.SetEditMode(true);
+    p.SetCursor(1, 2);
+    const QModelIndex cell = p.Model()->index(2, 0);
+    // Moving the cursor in edit mode may have opened the editor already.
+    if (!p.StringGrid1->indexWidget(cell)) p.StringGrid1->edit(cell);
+    Flush();
+    auto* editor = qobject_cast<QLineEdit*>(p.StringGrid1->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(U8("A€"));
+    if (c.mouse) QTest::mouseClick(c.button, Qt::LeftButton);
+    else c.button->click();
+    Flush();
+    EXPECT_EQ(seen, (std::vector<std::string>{"M9508"}));
+    EXPECT_EQ(p.Grid().Cell(1, 2), "90");
+    EXPECT_EQ(p.Grid().Cell(1, 0), "30");
+    EXPECT_EQ(p.StringGrid1->currentIndex().row(), 2);
+    EXPECT_EQ(dir.Read("data/T.CMD"), before);
+    EXPECT_TRUE(handed.empty());
+    EXPECT_TRUE(Temps().empty());
+  }
+  // Typed text that has a CP932 form goes on to the question as before.
+  seen.clear();
+  Type(p, 2, "91");
+  p.Reg_BitBtn->click();
+  Flush();
+  EXPECT_EQ(seen, (std::vector<std::string>{"M7015"}));
+  EXPECT_NE(dir.Read("data/T.CMD"), before);
+  p.Exit_BitBtnClick();
+}
+
 TEST_F(Page1, LoadHandsTheTemporaryFileOverOrDeletesIt) {
   TG_P1& p = Open();
   p.Err_BitBtn->setEnabled(false);
