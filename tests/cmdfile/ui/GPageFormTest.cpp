@@ -17,6 +17,7 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "tests/cmdfile/ui/GridShown.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -116,6 +117,7 @@ TEST_F(Page1, OpensFromTheFilesAndRegistersTheBlock) {
   EXPECT_EQ(p.Label1->text().toStdString(), "T");
   ASSERT_EQ(p.Grid().RowCount(), 40);
   EXPECT_EQ(p.Grid().Cell(0, 5), "r5 x");
+  ExpectGridLayout(p, 243);
   EXPECT_EQ(p.Model()->headerData(5, Qt::Vertical, Qt::DisplayRole).toString().toStdString(), "r5 x");
   EXPECT_EQ(p.Grid().Cell(1, 0), "30");
   EXPECT_EQ(p.Grid().Cell(1, 3), "5");
@@ -169,6 +171,8 @@ TEST_F(Page1, ALongValueStopsEveryButtonAtItsRow) {
     EXPECT_EQ(seen, (std::vector<std::string>{"M9507"}));
     EXPECT_EQ(p.StringGrid1->currentIndex().row(), 30);
     EXPECT_EQ(p.TopRow(), 20);  // 40 rows - 20
+    EXPECT_TRUE(CellShown(p, 1, 30));
+    EXPECT_TRUE(CellShown(p, 1, 39));
     EXPECT_TRUE(p.DrawnFocus());
     EXPECT_EQ(p.Selection(), (GridRect{1, 30, 1, 30}));
     EXPECT_EQ(dir.Read("data/T.CMD"), before);
