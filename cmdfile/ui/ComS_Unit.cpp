@@ -238,11 +238,16 @@ void TComS_Frm::ComList_Return() {
 }
 
 void TComS_Frm::New_BitBtnClick() {
-  std::string typed;
-  if (InpDlg_Show("1702", typed) != 1) return;
-  // The name becomes a file of this folder, whatever the prompt let through.
-  std::string name = ComList_NewName(typed);
-  if (!ComList_NameUsable(name)) return;
+  std::string name;
+  for (;;) {
+    std::string typed;
+    if (InpDlg_Show("1702", typed) != 1) return;
+    // The name becomes a file of this folder, whatever the prompt let
+    // through; a refused one is told why and asked for again.
+    name = ComList_NewName(typed);
+    if (ComList_NameUsable(name)) break;
+    MsgDlg_Show(ComList_Trim(name).empty() ? "9703" : "0006");
+  }
   SelectedCmdName = cp932::ToUtf8(name);
   std::vector<std::string> rows;
   for (int i = 0; i < Com_OTabLstBox->count(); ++i) rows.push_back(Com_OTabLstBox->item(i)->text().toStdString());

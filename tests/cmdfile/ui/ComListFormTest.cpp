@@ -125,16 +125,21 @@ TEST_F(CmdForms, ListNewCopyDeleteTreeFolderAndPrint) {
   EXPECT_EQ(SelectedTitle(), "");
   EXPECT_FALSE(RowButtons());
 
-  // New: a listed name asks (Cancel stops); names with a path are refused;
-  // "Yes" with no menu tree installed does nothing.
+  // New: a listed name asks (Cancel stops); a name with a path, an empty
+  // or a blank one is refused with its reason and asked for again; "Yes"
+  // with no menu tree installed does nothing.
   ListEdit_SetEntry({});  // the start-up installed the real tree
   {
     DialogScript s;
-    s.Then(1, "Initial.cmd").Then(2).Then(1, "../Escape").Then(1, "Brand").Then(6);
+    s.Then(1, "Initial.cmd").Then(2);
+    s.Then(1, "../Escape").Then(1).Then(1, "").Then(1).Then(1, "   ").Then(1).Then(1, "a\tb").Then(1).Then(2);
+    s.Then(1, "Brand").Then(6);
     f->New_BitBtnClick();
     f->New_BitBtnClick();
     f->New_BitBtnClick();
-    EXPECT_EQ(s.Shown(), (Shown{"P1702", "M7015", "P1702", "P1702", "dialog"}));
+    EXPECT_EQ(s.Shown(), (Shown{"P1702", "M7015", "P1702", "M0006", "P1702", "M9703", "P1702", "M9703", "P1702",
+                                "M0006", "P1702", "P1702", "dialog"}));
+    EXPECT_TRUE(s.Done());
   }
   EXPECT_TRUE(f->isVisible());
   // With the tree installed: the typed name's path goes to it, the list
