@@ -486,8 +486,11 @@ void TGPage_Base::Help_BitBtnClick() {
     Message("9307");
     return;
   }
-  if (GPage_Host().openDocument) GPage_Host().openDocument(path);
-  else QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  const bool opened = GPage_Host().openDocument
+                          ? GPage_Host().openDocument(path)
+                          : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  // No viewer for the document: the dealer is told, not left waiting.
+  if (!opened) Message("9313");
 }
 
 void TGPage_Base::Err_BitBtnClick() {

@@ -28,7 +28,7 @@ class Page1 : public ::testing::Test {
     ProgramDir = dir.path();
     ScreenFilesDir = dir.path() + "screens/";
     std::string msgs;
-    for (const char* n : {"5701", "7015", "7501", "7804", "9055", "9304", "9305", "9307", "9312", "9507",
+    for (const char* n : {"5701", "7015", "7501", "7804", "9055", "9304", "9305", "9307", "9312", "9313", "9507",
                           "9508", "9804"})
       msgs += std::string("J") + n + "=T,M" + n + ",1,1\r\n";
     dir.Write("MSGDLG.DAT", msgs);
@@ -422,6 +422,15 @@ TEST_F(Page1, HelpDocumentAndOpeningFailures) {
   p.Help_BitBtn->click();
   EXPECT_EQ(docs, (std::vector<std::string>{ScreenFilesDir + "sys001.PDF"}));
   EXPECT_TRUE(seen.empty());
+  // The document is there but nothing can show it: the dealer is told.
+  GPage_Host().openDocument = [this](const std::string& path) {
+    docs.push_back(path);
+    return false;
+  };
+  p.Help_BitBtn->click();
+  Flush();
+  EXPECT_EQ(docs.size(), 2u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"M9313"}));
   p.Exit_BitBtnClick();
 
   // No definition file, a definition without rows, a key without section.
