@@ -55,6 +55,7 @@ inline void ExpectGridLayout(TGPage_Base& p, int labelWidth, int headHeight = 15
     EXPECT_TRUE(g->horizontalScrollBar()->isVisible());
     EXPECT_LE(p.frameGeometry().width(), screenWidth);
   }
-  // No band between the file name and the grid.
+  // No band above the file name, nor between it and the grid.
+  EXPECT_LE(p.Label1->geometry().top(), 16);
   EXPECT_LE(g->geometry().top() - p.Label1->geometry().bottom(), 16);
 }
