@@ -150,6 +150,8 @@ void TComS_Frm::ComList_Show() {
   for (const ComListFile& f : ComList.CmdFileTable) rows.push_back(ComList_Row(f));
   std::stable_sort(rows.begin(), rows.end(), [](const std::string& a, const std::string& b) { return fsys::LessNoCase(a, b); });
   for (const std::string& r : rows) Com_OTabLstBox->addItem(FromFs(r));
+  // Once for the width the rows need, once more for the stop of the whole
+  // names beyond the width the list then has.
   FitListWidth(ComList_FitTabStops(Com_OTabLstBox));
   ComList_FitTabStops(Com_OTabLstBox);
   rememberedIndex_ = std::min(rememberedIndex_, Com_OTabLstBox->count() - 1);

@@ -1,7 +1,9 @@
 #include "cmdfile/ui/GPage_Base.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,8 +11,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStylePainter>
-#include <QAbstractButton>
-#include <QGuiApplication>
 #include <QUrl>
 #include <QVBoxLayout>
 
