@@ -82,6 +82,6 @@ std::vector<std::vector<ComPrintLine>> ComPrint_Layout(const std::vector<std::st
                                                        int linesPerPage, std::string_view label,
                                                        std::string_view name);
 
-// The lines of a file's bytes: CR LF or LF ends a line, the CR is dropped,
-// and a last line without a line end counts.
+// The lines of a file's bytes: CR LF, LF or CR alone ends a line, and a
+// last line without a line end counts.
 std::vector<std::string> ComFile_SplitText(std::string_view content);

@@ -141,6 +141,8 @@ struct GPageKind {
   // Pixel widths when shown: the label column, and the value columns (0:
   // the grid's default).
   int labelWidth = 243, valueWidth = 0;
+  // Pixel height of the heading row, on the grids that have one.
+  int headRowHeight = 15;
 };
 
 // The hand-over to the load form (what a setting screen sets).

@@ -4,13 +4,17 @@ std::vector<std::string> TextLines_Split(std::string_view content) {
   std::vector<std::string> lines;
   size_t pos = 0;
   while (pos < content.size()) {
-    size_t lf = content.find('\n', pos);
-    size_t end = lf == std::string_view::npos ? content.size() : lf;
-    std::string_view line = content.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    if (lf == std::string_view::npos) break;
-    pos = lf + 1;
+    // A file written with CR alone (an old Mac editor) would otherwise read
+    // as one line: its sections could not be found, and a writer would add
+    // them a second time.
+    size_t end = content.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(content.substr(pos));
+      break;
+    }
+    lines.emplace_back(content.substr(pos, end - pos));
+    pos = end + 1;
+    if (content[end] == '\r' && pos < content.size() && content[pos] == '\n') ++pos;
   }
   return lines;
 }

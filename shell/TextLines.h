@@ -1,5 +1,5 @@
-// Lines of a text file as the programs read them: CR LF or LF ends a line,
-// the CR is dropped, and a last line without a line end still counts.
+// Lines of a text file as the programs read them: CR LF, LF or CR alone ends
+// a line, and a last line without a line end still counts.
 #pragma once
 
 #include <string>

@@ -12,7 +12,15 @@ TConf_Dlg* Conf_Dlg = nullptr;
 int MsgDlg_Show(std::string_view number) {
   if (!Conf_Dlg) Conf_Dlg = new TConf_Dlg();
   std::string path = fsys::Resolve(fsys::WithSlash(AdminDir), "MSGDLG.DAT");
-  Conf_Dlg->SetContent(MsgDlg_Load(path, number, true));
+  MsgDlgContent content = MsgDlg_Load(path, number, true);
+  if (Conf_Dlg->isVisible()) {
+    // A question is open and waits for its own answer: this message gets
+    // a dialog of its own, so that its OK can never answer that question.
+    TConf_Dlg own;
+    own.SetContent(content);
+    return own.ShowModal();
+  }
+  Conf_Dlg->SetContent(content);
   return Conf_Dlg->ShowModal();
 }
 

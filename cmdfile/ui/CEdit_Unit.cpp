@@ -193,31 +193,10 @@ void TCEdit_Frm::Menu_CmbBoxChange() {
   const std::string name = FromQ(Menu_CmbBox->currentText()).value_or(std::string());
   if (name == prevSection_) return;
   if (Com_RMem->isEnabled() && !prevSection_.empty()) {
-    int code;
-    {
-      Busy(true);
-      CheckNotice notice(this);
-      code = 0;
-      // A text with no CP932 form is never stored as something else.
-      if (prevSection_ == "ALL") {
-        const auto lines = ShownLines();
-        for (size_t i = 0; i < lines.size() && !code; ++i)
-          if (!lines[i]) {
-            code = ComCheck_NoCp932;
-            faultLine_ = static_cast<int>(i);
-          }
-        notice.Done();
-        Busy(false);
-        if (code) {
-          MarkLine(faultLine_);
-          ShowFault(code);
-        }
-      } else {
-        notice.Done();
-        Busy(false);
-        code = ComSect_Check(prevSection_);
-      }
-    }
+    // What is left is checked before it is stored: a section, or under
+    // "ALL" the whole text with its header lines choosing the menus. Text
+    // with no CP932 form is one of its faults, never stored as anything.
+    const int code = ComSect_Check(prevSection_);
     if (code) {
       int idx = Menu_CmbBox->findText(ToQ(prevSection_));
       Menu_CmbBox->setCurrentIndex(idx);

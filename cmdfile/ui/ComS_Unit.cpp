@@ -59,18 +59,24 @@ class BusyForm {
 
 }  // namespace
 
+// The form as laid out for a list whose columns fit its width.
+constexpr int kFormWidth = 640;
+constexpr int kListWidth = 504;
+constexpr int kButtonLeft = 524;
+constexpr int kChgLeft = 530;
+
 TComS_Frm::TComS_Frm(QWidget* parent) : QWidget(parent) {
   ComS_Frm = this;
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint |
                  Qt::WindowStaysOnTopHint);
-  setFixedSize(640, 430);
+  setFixedSize(kFormWidth, 430);
 
   Area_GrpBox = new QGroupBox(this);
-  Area_GrpBox->setGeometry(8, 4, 624, 76);
+  Area_GrpBox->setGeometry(8, 4, kFormWidth - 16, 76);
   Dir_Lbl = new QLabel(Area_GrpBox);
   Dir_Lbl->setGeometry(10, 20, 500, 20);
   Chg_BitBtn = new QPushButton(Area_GrpBox);
-  Chg_BitBtn->setGeometry(530, 16, 84, 26);
+  Chg_BitBtn->setGeometry(kChgLeft, 16, 84, 26);
   Luser_Lbl = new QLabel(Area_GrpBox);
   Luser_Lbl->setGeometry(10, 48, 80, 20);
   User_Lbl = new QLabel(Area_GrpBox);
@@ -84,13 +90,13 @@ TComS_Frm::TComS_Frm(QWidget* parent) : QWidget(parent) {
   Free_Lbl->setGeometry(435, 48, 180, 20);
 
   Com_OTabLstBox = new TTabListBox(this);
-  Com_OTabLstBox->setGeometry(8, 88, 504, 334);
+  Com_OTabLstBox->setGeometry(8, 88, kListWidth, 334);
   Com_OTabLstBox->setSelectionMode(QAbstractItemView::SingleSelection);
   Com_OTabLstBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   auto button = [this](int y) {
     auto* b = new QPushButton(this);
-    b->setGeometry(524, y, 108, 30);
+    b->setGeometry(kButtonLeft, y, 108, 30);
     return b;
   };
   New_BitBtn = button(88);
@@ -100,7 +106,7 @@ TComS_Frm::TComS_Frm(QWidget* parent) : QWidget(parent) {
   Copy_BitBtn = button(232);
   Print_BitBtn = button(268);
   Help_BitBtn = new THelpBitBtn(this);
-  Help_BitBtn->setGeometry(524, 316, 108, 30);
+  Help_BitBtn->setGeometry(kButtonLeft, 316, 108, 30);
   Exit_BitBtn = button(392);
   Com_OFilSelDlg = new TFSeleDlg(this);
   Com_OFilSelDlg->DirSelect = true;
@@ -140,7 +146,6 @@ std::string TComS_Frm::SelectedPath() const { return ComList_Path(Folder(), Sele
 
 void TComS_Frm::ComList_Show() {
   Com_OTabLstBox->clear();
-  Com_OTabLstBox->SetTabStops({140, 165, 185, 300});
   Dir_Lbl->setText(FromFs(ComList_DirLabel(ComList.CmdDataDir)));
   User_Lbl->setText(ToQ(ComList.CmdUserName));
   FreeSpace_Show();
@@ -154,7 +159,50 @@ void TComS_Frm::ComList_Show() {
     item->setData(kDiskNameRole, QByteArray::fromStdString(name));
     Com_OTabLstBox->addItem(item);
   }
+  // Once for the width the rows need, once more for the stop of the whole
+  // names beyond the width the list then has.
+  FitListWidth(ComList_FitTabStops(Com_OTabLstBox));
+  ComList_FitTabStops(Com_OTabLstBox);
   rememberedIndex_ = std::min(rememberedIndex_, Com_OTabLstBox->count() - 1);
+}
+
+int ComList_FitTabStops(TTabListBox* list) {
+  // The stops 140, 165 and 185 line up name, date and time only where
+  // digits are as narrow as they are in the system font; measured in the
+  // list's own font they could push the time past the edge, and a long
+  // name would push its date to the next stop. So every stop lies at least
+  // there, but far enough for the widest name and for the date.
+  const QFontMetrics fm = list->fontMetrics();
+  const int avg = std::max(1, fm.averageCharWidth());
+  auto px = [avg](int du) { return du * avg / 4; };
+  const int gap = fm.horizontalAdvance(QLatin1Char(' ')) * 2;
+  int names = 0;
+  for (int i = 0; i < list->count(); ++i)
+    names = std::max(names, fm.horizontalAdvance(list->item(i)->text().section(QLatin1Char('\t'), 0, 0)));
+  const int date = std::max(px(140), names + gap);
+  const int time = std::max(px(165), date + fm.horizontalAdvance(QStringLiteral("0000-00-00")) + gap);
+  // The time ends inside the list even beside its scroll bar (and the
+  // margin the rows are drawn with).
+  const int bar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+  const int need = time + fm.horizontalAdvance(QStringLiteral("00:00:00")) + 2 * list->frameWidth() + bar + 8;
+  // The whole name, the last field, lies beyond the visible width.
+  const int whole = std::max({px(300), list->width() + 1, need + 1});
+  auto du = [avg](int pixels) { return (pixels * 4 + avg - 1) / avg; };
+  list->SetTabStops({du(date), du(time), du(whole)});
+  return need;
+}
+
+void TComS_Frm::FitListWidth(int listWidth) {
+  // The buttons and the folder group keep their places beside and above
+  // a list that has to be wider than it was laid out.
+  const int extra = std::max(0, listWidth - kListWidth);
+  setFixedSize(kFormWidth + extra, height());
+  Area_GrpBox->resize(kFormWidth - 16 + extra, Area_GrpBox->height());
+  Chg_BitBtn->move(kChgLeft + extra, Chg_BitBtn->y());
+  Com_OTabLstBox->resize(kListWidth + extra, Com_OTabLstBox->height());
+  for (QPushButton* b : {New_BitBtn, Mod_BitBtn, Edit_BitBtn, Del_BitBtn, Copy_BitBtn, Print_BitBtn,
+                         static_cast<QPushButton*>(Help_BitBtn), Exit_BitBtn})
+    b->move(kButtonLeft + extra, b->y());
 }
 
 void TComS_Frm::FreeSpace_Show() { Free_Lbl->setText(ToQ(FSel_FreeSpaceText(Folder()))); }
@@ -247,11 +295,16 @@ void TComS_Frm::ComList_Return() {
 }
 
 void TComS_Frm::New_BitBtnClick() {
-  std::string typed;
-  if (InpDlg_Show("1702", typed) != 1) return;
-  // The name becomes a file of this folder, whatever the prompt let through.
-  std::string name = ComList_NewName(typed);
-  if (!ComList_NameUsable(name)) return;
+  std::string name;
+  for (;;) {
+    std::string typed;
+    if (InpDlg_Show("1702", typed) != 1) return;
+    // The name becomes a file of this folder, whatever the prompt let
+    // through; a refused one is told why and asked for again.
+    name = ComList_NewName(typed);
+    if (ComList_NameUsable(name)) break;
+    MsgDlg_Show(ComList_Trim(name).empty() ? "9703" : "0006");
+  }
   SelectedCmdName = cp932::ToUtf8(name);
   std::vector<std::string> rows;
   for (int i = 0; i < Com_OTabLstBox->count(); ++i) rows.push_back(Com_OTabLstBox->item(i)->text().toStdString());

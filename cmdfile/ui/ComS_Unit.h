@@ -77,6 +77,8 @@ class TComS_Frm : public QWidget {
   enum class Opener { None, New, Modify, ListEdit };
   void ListEdit(bool fromNew);
   void RowButtons(bool on);
+  // The list at least listWidth wide, the form and its buttons around it.
+  void FitListWidth(int listWidth);
   int SelectedRow() const;
   void SelectRowText(const QString& text);
   bool PrintFile(const std::string& path, int& message);
@@ -98,3 +100,8 @@ ComPrintMetrics ComPrint_Metrics(QPrinter* printer);
 QFont ComPrint_Font();
 
 void Lang_ComS(TComS_Frm* f);
+
+// The list's tab stops for its rows in its font: name, date and time each at
+// one stop for every row, the whole name beyond the list's width. Returns
+// the width the list needs to show the three beside its scroll bar.
+int ComList_FitTabStops(TTabListBox* list);

@@ -1,12 +1,16 @@
 #include "cmdfile/ui/GPage_Base.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStylePainter>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -131,8 +135,10 @@ TGPage_Base::TGPage_Base(const GPageKind& kind, const QString& storedCaption, QW
   model_ = new TPageGridModel(grid_, this);
   Layout(storedCaption);
   model_->refused = [this] {
-    // Shown once the editor has closed, not from inside its commit.
-    QMetaObject::invokeMethod(this, [this] { Message("9508"); }, Qt::QueuedConnection);
+    // Shown once the editor has closed, not from inside its commit; a
+    // button whose press committed the text tells it first and stops.
+    refusalPending_ = true;
+    QMetaObject::invokeMethod(this, [this] { TellRefusal(); }, Qt::QueuedConnection);
   };
 }
 
@@ -156,18 +162,20 @@ void TGPage_Base::Layout(const QString& storedCaption) {
   StringGrid1->setTabKeyNavigation(true);
   StringGrid1->setContextMenuPolicy(Qt::PreventContextMenu);
   StringGrid1->setWordWrap(false);
-  const int rowHeight = std::max(15, StringGrid1->fontMetrics().height() + 2);
+  // The minimum first: the header would raise a smaller default to the
+  // minimum its font asks for, and the rows would be drawn taller than the
+  // grid's height assumes.
   StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  StringGrid1->verticalHeader()->setDefaultSectionSize(rowHeight);
-  StringGrid1->verticalHeader()->setMinimumSectionSize(rowHeight);
+  StringGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+  StringGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
   StringGrid1->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   StringGrid1->verticalHeader()->setSectionsClickable(false);
   StringGrid1->horizontalHeader()->setDefaultSectionSize(238);
   StringGrid1->horizontalHeader()->setSectionsClickable(false);
   StringGrid1->setCornerButtonEnabled(false);
-  // Twenty rows in view: a failing row is scrolled to the top, but never
-  // beyond the row count minus twenty.
-  StringGrid1->setFixedHeight(20 * rowHeight + 2 * StringGrid1->frameWidth());
+  // The corner above the labels shows the grid's cell (0, 0).
+  corner_ = StringGrid1->findChild<QAbstractButton*>();
+  if (corner_) corner_->installEventFilter(this);
   StringGrid1->viewport()->installEventFilter(this);
   StringGrid1->verticalHeader()->viewport()->installEventFilter(this);
 
@@ -200,8 +208,10 @@ void TGPage_Base::Layout(const QString& storedCaption) {
   v->addWidget(StringGrid1, 1);
   v->addLayout(row1);
   v->addLayout(row2);
-  StringGrid1->horizontalHeader()->setFixedHeight(rowHeight);
-  setFixedSize(560, StringGrid1->height() + 150);
+  // The window takes the size its grid and buttons need (FitGrid).
+  v->setSizeConstraint(QLayout::SetFixedSize);
+  StringGrid1->horizontalHeader()->setFixedHeight(kind_.headRowHeight);
+  FitGrid();
 
   connect(Copy_BitBtn, &QPushButton::clicked, this, &TGPage_Base::Copy_BitBtnClick);
   connect(Paste_BitBtn, &QPushButton::clicked, this, &TGPage_Base::Paste_BitBtnClick);
@@ -297,7 +307,53 @@ void TGPage_Base::ShowFailedCell(int col, int row, int topRow, int leftCol) {
   StringGrid1->setFocus();
 }
 
-void TGPage_Base::GridChanged() { model_->Reset(); }
+void TGPage_Base::GridChanged() {
+  model_->Reset();
+  // Rows added past the shown ones bring the vertical bar, which needs its
+  // own width beside the columns.
+  FitGrid();
+}
+
+int TGPage_Base::ShownRows() const { return model_->FixedRows() > 0 ? kGridShownRows - 1 : kGridShownRows; }
+
+void TGPage_Base::FitGrid() {
+  QTableView* g = StringGrid1;
+  const int frame = 2 * g->frameWidth();
+  const int vbar = g->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, g->verticalScrollBar());
+  const int hbar = g->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, g->horizontalScrollBar());
+  const int head = model_->FixedRows() > 0 ? kind_.headRowHeight : 0;
+  const int labels = model_->FixedCols() > 0 ? kind_.labelWidth : 0;
+  int columns = 0;
+  for (int c = 0; c < model_->columnCount(); ++c) columns += g->columnWidth(c);
+  const bool scrollsDown = model_->rowCount() > ShownRows();
+  int width = frame + labels + columns + (scrollsDown ? vbar : 0);
+  // Wider than the screen allows: the grid scrolls sideways, and its bar
+  // takes a height of its own below the rows.
+  int most = 1024;
+  if (QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen()) most = sc->availableGeometry().width();
+  const QMargins m = layout() ? layout()->contentsMargins() : QMargins();
+  most -= m.left() + m.right() + 16;
+  const bool scrollsAcross = width > most;
+  if (scrollsAcross) width = std::max(most, frame + labels + vbar + 1);
+  g->setFixedSize(width, frame + head + ShownRows() * kGridRowHeight + (scrollsAcross ? hbar : 0));
+  if (layout()) layout()->activate();
+}
+
+bool TGPage_Base::TellRefusal() {
+  if (!refusalPending_) return false;
+  refusalPending_ = false;
+  Message("9508");
+  return true;
+}
+
+bool TGPage_Base::CommitEdit() {
+  StringGrid1->EndEdit();
+  const GridRect at = Selection();
+  if (!TellRefusal()) return true;
+  // The cell keeps its old value and the cursor, as after a failed check.
+  ShowFailedCell(at.left, at.top, TopRow(), LeftCol());
+  return false;
+}
 
 void TGPage_Base::SetGridShape(int cols, int rows, int fixedRows, int fixedCols) {
   grid_.SetSize(cols, rows);
@@ -371,8 +427,9 @@ void TGPage_Base::Reg_BitBtnClick(QPushButton* sender) {
   RegButton b = sender == Chk_BitBtn ? RegButton::Check
                 : sender == Load_BitBtn ? RegButton::Load
                                         : RegButton::Register;
-  // What is being typed counts.
-  StringGrid1->EndEdit();
+  // What is being typed counts; text refused as typed stops the button
+  // before anything is asked, written or sent.
+  if (!CommitEdit()) return;
   GPage_RegFlow(*this, kind_, b, cmdPath_, GPage_CmdName(cmdPath_));
 }
 
@@ -381,7 +438,7 @@ void TGPage_Base::Reg_BitBtnClick(QPushButton* sender) {
 void TGPage_Base::Copy_BitBtnClick() {
   // A mnemonic leaves the cell editor open: what it holds counts, and it
   // must not write its old text over what the button changes.
-  StringGrid1->EndEdit();
+  if (!CommitEdit()) return;
   Paste_BitBtn->setEnabled(true);
   GridRect sel = Selection();
   if (kind_.blockCopy) GPage_BlockCopy(grid_, sel, block_);
@@ -389,7 +446,7 @@ void TGPage_Base::Copy_BitBtnClick() {
 }
 
 void TGPage_Base::Paste_BitBtnClick() {
-  StringGrid1->EndEdit();
+  if (!CommitEdit()) return;
   GridRect sel = Selection();
   int col = 1, row = 0, msg = 0;
   if (kind_.blockCopy) {
@@ -415,7 +472,7 @@ void TGPage_Base::Paste_BitBtnClick() {
 void TGPage_Base::Del_BitBtnClick() {
   // The selection as it stands before the prompt: closing the prompt
   // activates the page again.
-  StringGrid1->EndEdit();
+  if (!CommitEdit()) return;
   GridRect sel = Selection();
   if (Message("7804") != 1) return;
   GPage_Clear(grid_, sel);
@@ -429,8 +486,11 @@ void TGPage_Base::Help_BitBtnClick() {
     Message("9307");
     return;
   }
-  if (GPage_Host().openDocument) GPage_Host().openDocument(path);
-  else QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  const bool opened = GPage_Host().openDocument
+                          ? GPage_Host().openDocument(path)
+                          : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  // No viewer for the document: the dealer is told, not left waiting.
+  if (!opened) Message("9313");
 }
 
 void TGPage_Base::Err_BitBtnClick() {
@@ -456,6 +516,7 @@ void TGPage_Base::FormShow() {
   StringGrid1->verticalHeader()->setFixedWidth(kind_.labelWidth);
   if (kind_.valueWidth > 0)
     for (int c = 0; c < model_->columnCount(); ++c) StringGrid1->setColumnWidth(c, kind_.valueWidth);
+  FitGrid();
   SetCursor(kind_.homeCol, kind_.homeRow);
   SetTopRow(model_->FixedRows());
   SetLeftCol(model_->FixedCols());
@@ -535,6 +596,28 @@ void TGPage_Base::StringGrid1MouseUp() {
 
 void TGPage_Base::Grd_TmrTimer() { ApplyDrag(drag_.Tick(TopRow(), grid_.RowCount(), VisibleRows())); }
 
+void TGPage_Base::PaintCorner() {
+  QStylePainter painter(corner_);
+  QStyleOptionHeader opt;
+  opt.initFrom(corner_);
+  // Drawn as a heading, not as the disabled button it is.
+  opt.state |= QStyle::State_Enabled | QStyle::State_Raised;
+  opt.position = QStyleOptionHeader::OnlyOneSection;
+  opt.rect = corner_->rect();
+  painter.drawControl(QStyle::CE_HeaderSection, opt);
+  const QString text = ToQ(grid_.Cell(0, 0));
+  if (text.isEmpty()) return;
+  // The narrow label columns hold their heading whole in a smaller face.
+  const QRect r = corner_->rect().adjusted(2, 0, -1, 0);
+  QFont f = StringGrid1->horizontalHeader()->font();
+  int px = QFontInfo(f).pixelSize();
+  f.setPixelSize(px);
+  while (px > 6 && QFontMetrics(f).horizontalAdvance(text) > r.width()) f.setPixelSize(--px);
+  painter.setFont(f);
+  painter.setPen(StringGrid1->horizontalHeader()->palette().color(QPalette::Active, QPalette::ButtonText));
+  painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
 void TGPage_Base::ApplyDrag(const GridDrag::Step& s) {
   if (s.stopTimer) Grd_Tmr->stop();
   if (s.startTimer) Grd_Tmr->start();
@@ -550,6 +633,10 @@ int TGPage_Base::StringGrid1KeyDown(int key) {
 }
 
 bool TGPage_Base::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == corner_ && e->type() == QEvent::Paint) {
+    PaintCorner();
+    return true;
+  }
   const bool onLabel = watched == StringGrid1->verticalHeader()->viewport();
   if (!onLabel && watched != StringGrid1->viewport()) return QWidget::eventFilter(watched, e);
   auto* w = static_cast<QWidget*>(watched);

@@ -43,6 +43,11 @@ struct GPageHost {
 };
 GPageHost& GPage_Host();
 
+// Every grid draws its rows this high and shows this many of them, the
+// heading row (where there is one) counted.
+constexpr int kGridRowHeight = 15;
+constexpr int kGridShownRows = 20;
+
 // Grid cells seen through Qt: model row r is grid row r + fixed rows, model
 // column c grid column c + fixed columns; the label column and the heading
 // row are the headers.
@@ -149,6 +154,12 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   int LeftCol() const;
   void SetLeftCol(int col);
   int VisibleRows() const;
+  // The value rows the grid shows whole: 20, or 19 below a heading row.
+  int ShownRows() const;
+  // Sizes the grid to show its label column, all its columns and its
+  // shown rows (scrolling sideways beyond the screen's width); the window
+  // follows.
+  void FitGrid();
   // Edit mode (editor on, drawn focus off) or select mode.
   void SetEditMode(bool on);
   bool EditMode() const { return editMode_; }
@@ -160,6 +171,10 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   void ShowFailedCell(int col, int row, int topRow, int leftCol = -1);
   // After the page changed the grid's size or cells behind the model.
   void GridChanged();
+  // Commits an open cell editor. false when text with no CP932 form was
+  // refused: its message has been shown and the cell marked, and the
+  // button that committed it must do nothing more.
+  bool CommitEdit();
 
   const GPageKind& Kind() const { return kind_; }
   const std::string& ScreenKey() const { return screenKey_; }
@@ -197,6 +212,9 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
  private:
   void Layout(const QString& storedCaption);
   void ApplyDrag(const GridDrag::Step& s);
+  // The message of a refused text, once; false when none is pending.
+  bool TellRefusal();
+  void PaintCorner();
 
   GPageKind kind_;
   PageGrid grid_;
@@ -210,4 +228,6 @@ class TGPage_Base : public QWidget, protected GPageFlowPage {
   bool drawnFocus_ = false;
   bool exiting_ = false;
   bool closing_ = false;
+  bool refusalPending_ = false;
+  class QAbstractButton* corner_ = nullptr;
 };

@@ -26,6 +26,7 @@ GPageKind Type5Kind() {
   k.blockCopy = true;
   k.labelWidth = 28;
   k.valueWidth = 123;
+  k.headRowHeight = 16;
   return k;
 }
 

@@ -25,6 +25,7 @@ GPageKind Type6Kind() {
   k.blockCopy = true;
   k.labelWidth = 21;
   k.valueWidth = 123;
+  k.headRowHeight = 16;
   return k;
 }
 

@@ -84,8 +84,15 @@ namespace kv {
 int MsgDlg_Show(std::string_view number) {
   if (!conf_dlg) conf_dlg = new Tconf_dlg();
   std::string dir = MsgDir.empty() ? fsys::ExeDir() : fsys::WithSlash(MsgDir);
-  conf_dlg->SetContent(MsgDlg_Load(fsys::Resolve(dir, "KV-EDITMsgDlg.Dat"), number, false));
-  if (conf_dlg->isVisible()) return 0;
+  MsgDlgContent content = MsgDlg_Load(fsys::Resolve(dir, "KV-EDITMsgDlg.Dat"), number, false);
+  if (conf_dlg->isVisible()) {
+    // A question is open and waits for its own answer: this message gets
+    // a dialog of its own, so that its OK can never answer that question.
+    Tconf_dlg own;
+    own.SetContent(content);
+    return own.ShowModal();
+  }
+  conf_dlg->SetContent(content);
   return conf_dlg->ShowModal();
 }
 

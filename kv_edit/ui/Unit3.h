@@ -43,8 +43,8 @@ extern int Confirmed;
 // Folder of KV-EDITMsgDlg.Dat, ending in "/"; the program's folder unless set.
 extern std::string MsgDir;
 
-// Shows message number from KV-EDITMsgDlg.Dat; 1 OK, 2 Cancel, 0 when the
-// dialog is already visible (only its texts changed).
+// Shows message number from KV-EDITMsgDlg.Dat; 1 OK, 2 Cancel. While the
+// dialog holds an open question, the message is shown in a dialog of its own.
 int MsgDlg_Show(std::string_view number);
 
 }  // namespace kv

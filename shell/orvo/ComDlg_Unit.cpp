@@ -1,5 +1,7 @@
 #include "shell/orvo/ComDlg_Unit.h"
 
+#include <memory>
+
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
 #include "shell/MsgFile.h"
@@ -13,8 +15,20 @@ std::string ForbiddenChars;
 int MsgDlg_Show(std::string_view number) {
   if (!Conf_Dlg) Conf_Dlg = new TConf_Dlg();
   std::string path = fsys::Resolve(ProgramDir, "MSGDLG.DAT");
-  Conf_Dlg->SetContent(MsgDlg_Load(path, number, false));
-  if (Conf_Dlg->isVisible()) return 0;
+  MsgDlgContent content = MsgDlg_Load(path, number, false);
+  if (Conf_Dlg->isVisible() && !Conf_Dlg->isModal()) {
+    // The progress box of a printing loop only changes its texts.
+    Conf_Dlg->SetContent(content);
+    return 0;
+  }
+  if (Conf_Dlg->isVisible()) {
+    // A question is open and waits for its own answer: this message gets
+    // a dialog of its own, so that its OK can never answer that question.
+    TConf_Dlg own;
+    own.SetContent(content);
+    return own.ShowModal();
+  }
+  Conf_Dlg->SetContent(content);
   return Conf_Dlg->ShowModal();
 }
 
@@ -23,8 +37,15 @@ int InpDlg_Show(std::string_view number, std::string& text) {
   std::string path = fsys::Resolve(ProgramDir, "INPDLG.DAT");
   InpDlgContent p = InpDlg_Load(path, number);
   ForbiddenChars = p.forbiddenChars;
-  Input_Dlg->SetContent(p);
-  int r = Input_Dlg->ShowModal();
-  if (r == 1) text = Input_Dlg->Text();
+  // A prompt already open keeps its text and its answer.
+  TInput_Dlg* dlg = Input_Dlg;
+  std::unique_ptr<TInput_Dlg> own;
+  if (dlg->isVisible()) {
+    own = std::make_unique<TInput_Dlg>();
+    dlg = own.get();
+  }
+  dlg->SetContent(p);
+  int r = dlg->ShowModal();
+  if (r == 1) text = dlg->Text();
   return r;
 }

@@ -248,6 +248,29 @@ TEST_F(CmdSect, ReadSectionsAndBlocks) {
   EXPECT_EQ(list.size(), 4u);
 }
 
+// A file whose lines end in CR alone reads line by line, and storing a
+// section into it replaces that section: never a second copy at the end.
+// The file is written back with CR LF.
+TEST_F(CmdSect, CrOnlyLinesReadAndStoreTheSectionOnce) {
+  std::string path = dir.Write("MAC.CMD", "!T\r/M10/\r0001=a;\r/M20/\r0001=2;\r");
+  SectList list;
+  ASSERT_EQ(CmdSect_Read(path, "S10", list, 1), 0);
+  EXPECT_EQ(list, (SectList{"/M10/", "0001=a;"}));
+  ASSERT_EQ(CmdSect_Read(path, "S20", list, 1), 0);
+  EXPECT_EQ(list, (SectList{"/M20/", "0001=2;"}));
+  SectList store{"/M10/", "0001=b;"};
+  ASSERT_EQ(CmdSect_Write(store, path, "S10"), 0);
+  EXPECT_EQ(dir.Read("MAC.CMD"), Crlf({"!T", "/M10/", "0001=b;", "/M20/", "0001=2;"}));
+  // Line ends of all three kinds in one file, and a CR LF counted once.
+  path = dir.Write("MIX.CMD", "/M10/\r\n0001=a;\n\r0002=b;\r/M20/");
+  ASSERT_EQ(CmdSect_Read(path, "S10", list, 1), 0);
+  EXPECT_EQ(list, (SectList{"/M10/", "0001=a;", "", "0002=b;"}));
+  SectList again{"/M10/", "0001=c;"};
+  ASSERT_EQ(CmdSect_Write(again, path, "S10"), 0);
+  ASSERT_EQ(CmdSect_Write(again, path, "S10"), 0);
+  EXPECT_EQ(dir.Read("MIX.CMD"), Crlf({"/M10/", "0001=c;", "/M20/"}));
+}
+
 TEST_F(CmdSect, ReadFailures) {
   std::string path = dir.Write("A.CMD", Crlf({"/M10/", "0001=a;"}));
   SectList list{"kept"};

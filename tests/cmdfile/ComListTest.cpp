@@ -187,12 +187,13 @@ TEST(ComPrint, PagesHoldLMinus6FileLinesUnderTheirHeading) {
   }
 }
 
-TEST(ComFileText, SplitAcceptsCrLfAndLf) {
+TEST(ComFileText, SplitAcceptsCrLfLfAndCrAlone) {
   struct Row {
     std::string in;
     std::vector<std::string> out;
   } rows[] = {{"", {}},          {"a", {"a"}},          {"a\r\n", {"a"}},         {"a\r\nb", {"a", "b"}},
-              {"a\nb\n", {"a", "b"}}, {"\r\n\r\n", {"", ""}}, {"a\r\r\n", {"a\r"}}};
+              {"a\nb\n", {"a", "b"}}, {"\r\n\r\n", {"", ""}}, {"a\r\r\n", {"a", ""}},
+              {"a\rb\r", {"a", "b"}}, {"a\rb", {"a", "b"}},   {"a\n\rb", {"a", "", "b"}}, {"\r", {""}}};
   for (const Row& r : rows) EXPECT_EQ(ComFile_SplitText(r.in), r.out) << r.in;
 }
 

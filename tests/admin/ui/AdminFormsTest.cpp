@@ -69,6 +69,29 @@ class AdminForms : public ::testing::Test {
   TAMain_Frm* main = nullptr;
 };
 
+// A message that comes up while a question is open is its own dialog: its
+// OK never answers the question, which keeps its text.
+TEST_F(AdminForms, AMessageWhileAQuestionIsOpenIsItsOwnDialog) {
+  int nested = -1;
+  QString questionText;
+  QDialog* inner = nullptr;
+  WhenModal([&](QDialog* d) {
+    auto* q = static_cast<TConf_Dlg*>(d);
+    WhenModal([&](QDialog* m) {
+      inner = m;
+      static_cast<TConf_Dlg*>(m)->Ok_BitBtn->click();
+    });
+    nested = admin::MsgDlg_Show("0302");
+    questionText = q->Msg_Lbl->text();
+    EXPECT_NE(inner, d);
+    EXPECT_TRUE(d->isVisible());
+    q->Cancel_BitBtn->click();
+  });
+  EXPECT_EQ(admin::MsgDlg_Show("7103"), 2);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(questionText, QString("M7103"));
+}
+
 TEST_F(AdminForms, MainWindowOpensEachToolAndEndsOnlyThroughItsButton) {
   EXPECT_EQ(main->windowTitle(), U8("管理者設定"));
   EXPECT_EQ(AdminDir, dir.path());

@@ -81,6 +81,20 @@ TEST_F(CEditForm, SectionsChecksRegisterAndReturn) {
   // Register refuses it too; nothing is written.
   EXPECT_EQ(Register({1}), Shown{"M9508"});
   EXPECT_EQ(Data("Faulty.CMD"), faulty);
+  // Leaving "ALL" checks it too: the fault is told and marked, and the
+  // drop-down and the text stay on "ALL".
+  {
+    const std::string all = Text();
+    e->Com_RMem->SetLine(0);
+    DialogScript s;
+    s.Then(1);
+    Pick("M61");
+    EXPECT_EQ(s.Shown(), Shown{"M9508"});
+    EXPECT_EQ(e->Menu_CmbBox->currentText(), "ALL");
+    EXPECT_EQ(Text(), all);
+    EXPECT_EQ(e->Com_RMem->Line(), 3);
+    EXPECT_EQ(SelectedLine(), e->Com_RMem->document()->findBlockByNumber(3).text().toStdString());
+  }
 
   // The live check: leaving the faulty line shows its message and puts the
   // caret back on it.

@@ -2,6 +2,8 @@
 // refusals, the rows, New, Copy, Delete, Modify of an unreadable file, the
 // menu-tree entry and its return, the folder change and printing.
 #include <QPrinter>
+#include <algorithm>
+#include <QScrollBar>
 #include <QTimer>
 #include <sys/resource.h>
 #include <csignal>
@@ -20,6 +22,31 @@ int PdfPages(const std::string& pdf) {
   for (size_t at = pdf.find("/Type /Page"); at != std::string::npos; at = pdf.find("/Type /Page", at + 1))
     if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
   return pages;
+}
+
+// Measured in the list's own font: every row's name, date and time begin at
+// one position each whatever the name's length, none runs into the next,
+// the time ends inside the list's viewport (beside its scroll bar when it
+// has one), and the whole name, the last field, lies beyond it.
+void ExpectColumnsShown(TTabListBox* l) {
+  QApplication::processEvents();
+  ASSERT_GT(l->count(), 0);
+  const QFontMetrics fm = l->fontMetrics();
+  const int width = l->viewport()->width();
+  const std::vector<int> first = l->ColumnOffsets(l->item(0)->text());
+  ASSERT_EQ(first.size(), 5u);
+  for (int i = 0; i < l->count(); ++i) {
+    const QString text = l->item(i)->text();
+    const QStringList cols = text.split('\t');
+    const std::vector<int> xs = l->ColumnOffsets(text);
+    ASSERT_EQ(xs.size(), 5u) << text.toStdString();
+    EXPECT_EQ(xs[1], first[1]) << text.toStdString();
+    EXPECT_EQ(xs[2], first[2]) << text.toStdString();
+    EXPECT_GT(xs[1], fm.horizontalAdvance(cols[0])) << text.toStdString();
+    EXPECT_GT(xs[2], xs[1] + fm.horizontalAdvance(cols[1])) << text.toStdString();
+    EXPECT_LE(xs[2] + fm.horizontalAdvance(cols[2]) + 6, width) << text.toStdString();
+    EXPECT_GE(xs[4], width) << text.toStdString();
+  }
 }
 
 TEST_F(CmdForms, PrecheckRefusalsOpenNothing) {
@@ -59,7 +86,7 @@ TEST_F(CmdForms, ListNewCopyDeleteTreeFolderAndPrint) {
   EXPECT_TRUE(f->Free_Lbl->text().endsWith(" bytes"));
   EXPECT_FALSE(RowButtons());
   EXPECT_TRUE(f->Chg_BitBtn->hasFocus() || !QApplication::focusWidget());
-  EXPECT_EQ(f->Com_OTabLstBox->TabStops(), (std::vector<int>{140, 165, 185, 300}));
+  ExpectColumnsShown(f->Com_OTabLstBox);
 
   // A click selects a row and the row buttons follow it.
   SelectTitle("x");
@@ -125,16 +152,21 @@ TEST_F(CmdForms, ListNewCopyDeleteTreeFolderAndPrint) {
   EXPECT_EQ(SelectedTitle(), "");
   EXPECT_FALSE(RowButtons());
 
-  // New: a listed name asks (Cancel stops); names with a path are refused;
-  // "Yes" with no menu tree installed does nothing.
+  // New: a listed name asks (Cancel stops); a name with a path, an empty
+  // or a blank one is refused with its reason and asked for again; "Yes"
+  // with no menu tree installed does nothing.
   ListEdit_SetEntry({});  // the start-up installed the real tree
   {
     DialogScript s;
-    s.Then(1, "Initial.cmd").Then(2).Then(1, "../Escape").Then(1, "Brand").Then(6);
+    s.Then(1, "Initial.cmd").Then(2);
+    s.Then(1, "../Escape").Then(1).Then(1, "").Then(1).Then(1, "   ").Then(1).Then(1, "a\tb").Then(1).Then(2);
+    s.Then(1, "Brand").Then(6);
     f->New_BitBtnClick();
     f->New_BitBtnClick();
     f->New_BitBtnClick();
-    EXPECT_EQ(s.Shown(), (Shown{"P1702", "M7015", "P1702", "P1702", "dialog"}));
+    EXPECT_EQ(s.Shown(), (Shown{"P1702", "M7015", "P1702", "M0006", "P1702", "M9703", "P1702", "M9703", "P1702",
+                                "M0006", "P1702", "P1702", "dialog"}));
+    EXPECT_TRUE(s.Done());
   }
   EXPECT_TRUE(f->isVisible());
   // With the tree installed: the typed name's path goes to it, the list
@@ -276,6 +308,25 @@ TEST_F(CmdForms, ListNewCopyDeleteTreeFolderAndPrint) {
   EXPECT_FALSE(f->isVisible());
   EXPECT_EQ(Ctl_MenuCount, 0);
   EXPECT_TRUE(main->SB_GB->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+// A full folder with a name longer than 30 bytes: the list scrolls, and
+// every column of every row still shows.
+TEST_F(CmdForms, EveryColumnShowsBesideTheScrollBarAndALongName) {
+  for (int i = 0; i < 40; ++i) dir.Write("data/F" + std::to_string(100 + i) + ".CMD", "!t\r\n");
+  dir.Write("data/" + std::string(35, 'W') + ".CMD", "!t\r\n");
+  dir.Write("data/" + std::string(30, 'M') + ".CMD", "!t\r\n");
+  ASSERT_TRUE(OpenList().empty());
+  TTabListBox* l = ComS_Frm->Com_OTabLstBox;
+  ASSERT_EQ(l->count(), 46);
+  QApplication::processEvents();
+  EXPECT_TRUE(l->verticalScrollBar()->isVisible());
+  EXPECT_NE(std::find(Titles().begin(), Titles().end(), std::string(30, 'W') + ".."), Titles().end());
+  ExpectColumnsShown(l);
 }
 
 }  // namespace

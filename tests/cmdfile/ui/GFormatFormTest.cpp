@@ -2,6 +2,7 @@
 // Format.Dat, screen definitions and a command file as the menu tree opens
 // them: what they show, the exact command file and temporary file they
 // write, row insert and delete, and every refusal that keeps a page shut.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "tests/cmdfile/ui/GridShown.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Control_Unit.h"
 
@@ -45,7 +47,8 @@ class FormatPages : public ::testing::Test {
                          "Grp,1,6,GRP6,V,3,0,h,/G06/", "Grp0,1,6,GRP0,V,0,0,h,/G06/",
                          "GrpK,1,6,GRPK,V,1000,0,h,/G06/", "Fld,1,7,FLD7,V,0,0,h,/F07/",
                          "Bad7,1,7,BAD7,V,0,0,h,/BAD7/", "One,1,5,ONE5,V,0,0,h,/ONE/",
-                         "Mis,1,5,MIS5,V,0,0,h,/R05/", "None,1,5,NONE5,V,0,0,h,/NONE/"}));
+                         "Mis,1,5,MIS5,V,0,0,h,/R05/", "None,1,5,NONE5,V,0,0,h,/NONE/",
+                         "GrpL,1,6,GRPL,V,60,0,h,/G06/"}));
     ASSERT_EQ(ScreenTbl_Load(ScreenFilesDir + "Menu.csv"), 0);
     dir.Write("screens/FORMAT.DAT",
               SjisLines({"!record formats", "/R05/", "RECORD", "NO=1;N=3", "NAME=A;c=20", "TEL-1=A>B>C;R1=8", "/G06/",
@@ -57,6 +60,7 @@ class FormatPages : public ::testing::Test {
     Def("ONE5", {"1,x,NAME,名前"});
     Def("GRP6", {"1,x,A,Ａ", "2,x,V1,値１", "3,x,V2,値２", "4,x,V3,値３"});
     Def("GRP0", {"1,x,A,Ａ"});
+    Def("GRPL", {"1,x,A,Ａ", "2,x,V1,値１", "3,x,V2,値２", "4,x,V3,値３"});
     Def("GRPK", {"1,x,A,Ａ", "2,x,V1,値１", "3,x,V2,値２", "4,x,V3,値３"});
     Def("FLD7", {"1,1,第一", "2,1,第二", "3,1,第三"});
     Def("BAD7", {"1,1,a", "2,1,b", "3,1,c"});
@@ -419,6 +423,80 @@ TEST(SampleFormatScreens, OpenRegisterUnchangedAndLoadChecksClean) {
   ProgramDir.clear();
   ScreenFilesDir.clear();
   HandOverTempFile.clear();
+}
+
+}  // namespace
+
+namespace {
+
+// The heading in the corner above the record or group numbers is drawn:
+// the corner's picture changes with the text of cell (0, 0).
+bool CornerDrawsItsText(TGPage_Base& p) {
+  auto* corner = p.StringGrid1->findChild<QAbstractButton*>();
+  if (!corner || !corner->isVisible() || corner->width() < 10) return false;
+  const QImage shown = corner->grab().toImage();
+  const std::string text = p.Grid().Cell(0, 0);
+  p.Grid().SetCell(0, 0, "");
+  const QImage blank = corner->grab().toImage();
+  p.Grid().SetCell(0, 0, text);
+  return shown != blank;
+}
+
+// The record and group pages near their ends, and the field list: every
+// column in view, the rows at their height, the corner heading drawn, and
+// a failing cell in the last row whole in view with the row above it.
+TEST_F(FormatPages, EveryColumnAndTheFailingCellNearTheEndShow) {
+  {
+    SCOPED_TRACE("records");
+    ASSERT_TRUE(G_P5_Init(cmd, "REC5"));
+    TFormG_P5& p = *FormG_P5;
+    Show(p);
+    ExpectGridLayout(p, 28, 16);
+    EXPECT_EQ(p.Grid().Cell(0, 0), "NO");
+    EXPECT_TRUE(CornerDrawsItsText(p));
+    for (int i = 0; i < 40; ++i) {
+      p.SetCursor(1, p.Grid().RowCount() - 1);
+      p.BitBtn1->click();
+    }
+    ASSERT_EQ(p.Grid().RowCount(), 43);
+    p.SetTopRow(1);
+    ExpectGridLayout(p, 28, 16);
+    Type(p, 1, 42, "9");
+    Type(p, 5, 42, "123456789");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Lines{"M9507"});
+    EXPECT_TRUE(CellShown(p, 5, 42));
+    EXPECT_TRUE(CellShown(p, 5, 41));
+    p.Exit_BitBtnClick();
+  }
+  {
+    SCOPED_TRACE("groups");
+    seen.clear();
+    ASSERT_TRUE(G_P6_Init(cmd, "GRPL"));
+    TFormG_P6& p = *FormG_P6;
+    Show(p);
+    ASSERT_EQ(p.Grid().RowCount(), 61);
+    ExpectGridLayout(p, 21, 16);
+    EXPECT_EQ(p.Grid().Cell(0, 0), "GNO");
+    EXPECT_TRUE(CornerDrawsItsText(p));
+    Type(p, 4, 60, "123456789");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Lines{"M9507"});
+    EXPECT_TRUE(CellShown(p, 4, 60));
+    EXPECT_TRUE(CellShown(p, 4, 59));
+    p.Exit_BitBtnClick();
+  }
+  {
+    SCOPED_TRACE("field list");
+    seen.clear();
+    ASSERT_TRUE(G_P7_Init(cmd, "FLD7"));
+    TFormG_P7& p = *FormG_P7;
+    Show(p);
+    ExpectGridLayout(p, 243);
+    p.Exit_BitBtnClick();
+  }
 }
 
 }  // namespace

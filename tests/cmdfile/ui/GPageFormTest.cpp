@@ -17,6 +17,7 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "tests/cmdfile/ui/GridShown.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -27,7 +28,7 @@ class Page1 : public ::testing::Test {
     ProgramDir = dir.path();
     ScreenFilesDir = dir.path() + "screens/";
     std::string msgs;
-    for (const char* n : {"5701", "7015", "7501", "7804", "9055", "9304", "9305", "9307", "9312", "9507",
+    for (const char* n : {"5701", "7015", "7501", "7804", "9055", "9304", "9305", "9307", "9312", "9313", "9507",
                           "9508", "9804"})
       msgs += std::string("J") + n + "=T,M" + n + ",1,1\r\n";
     dir.Write("MSGDLG.DAT", msgs);
@@ -116,6 +117,7 @@ TEST_F(Page1, OpensFromTheFilesAndRegistersTheBlock) {
   EXPECT_EQ(p.Label1->text().toStdString(), "T");
   ASSERT_EQ(p.Grid().RowCount(), 40);
   EXPECT_EQ(p.Grid().Cell(0, 5), "r5 x");
+  ExpectGridLayout(p, 243);
   EXPECT_EQ(p.Model()->headerData(5, Qt::Vertical, Qt::DisplayRole).toString().toStdString(), "r5 x");
   EXPECT_EQ(p.Grid().Cell(1, 0), "30");
   EXPECT_EQ(p.Grid().Cell(1, 3), "5");
@@ -169,6 +171,8 @@ TEST_F(Page1, ALongValueStopsEveryButtonAtItsRow) {
     EXPECT_EQ(seen, (std::vector<std::string>{"M9507"}));
     EXPECT_EQ(p.StringGrid1->currentIndex().row(), 30);
     EXPECT_EQ(p.TopRow(), 20);  // 40 rows - 20
+    EXPECT_TRUE(CellShown(p, 1, 30));
+    EXPECT_TRUE(CellShown(p, 1, 39));
     EXPECT_TRUE(p.DrawnFocus());
     EXPECT_EQ(p.Selection(), (GridRect{1, 30, 1, 30}));
     EXPECT_EQ(dir.Read("data/T.CMD"), before);
@@ -177,6 +181,54 @@ TEST_F(Page1, ALongValueStopsEveryButtonAtItsRow) {
   EXPECT_TRUE(handed.empty());
   // Load enabled the error list although nothing was loaded.
   EXPECT_TRUE(p.Err_BitBtn->isEnabled());
+  p.Exit_BitBtnClick();
+}
+
+// Text with no CP932 form left in an open cell editor, then Register, Load
+// or Clear: the refusal is told before anything is asked, so that its OK can
+// answer no question, and nothing is written, sent or cleared. A mouse click
+// commits the editor as its button takes the focus; a plain click (as a
+// mnemonic does) leaves it open for the handler to commit.
+TEST_F(Page1, TextRefusedAsTypedStopsTheButtonThatCommitsIt) {
+  TG_P1& p = Open();
+  p.Load_BitBtn->setEnabled(true);
+  const std::string before = dir.Read("data/T.CMD");
+  struct Case {
+    QPushButton* button;
+    bool mouse;
+  };
+  for (const Case& c : {Case{p.Reg_BitBtn, true}, Case{p.Load_BitBtn, false}, Case{p.Del_BitBtn, true},
+                        Case{p.Reg_BitBtn, false}, Case{p.Load_BitBtn, true}, Case{p.Del_BitBtn, false}}) {
+    SCOPED_TRACE(c.button->text().toStdString() + (c.mouse ? " clicked" : " pressed"));
+    seen.clear();
+    p.activateWindow();
+    p.SetEditMode(true);
+    p.SetCursor(1, 2);
+    const QModelIndex cell = p.Model()->index(2, 0);
+    // Moving the cursor in edit mode may have opened the editor already.
+    if (!p.StringGrid1->indexWidget(cell)) p.StringGrid1->edit(cell);
+    Flush();
+    auto* editor = qobject_cast<QLineEdit*>(p.StringGrid1->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(U8("A€"));
+    if (c.mouse) QTest::mouseClick(c.button, Qt::LeftButton);
+    else c.button->click();
+    Flush();
+    EXPECT_EQ(seen, (std::vector<std::string>{"M9508"}));
+    EXPECT_EQ(p.Grid().Cell(1, 2), "90");
+    EXPECT_EQ(p.Grid().Cell(1, 0), "30");
+    EXPECT_EQ(p.StringGrid1->currentIndex().row(), 2);
+    EXPECT_EQ(dir.Read("data/T.CMD"), before);
+    EXPECT_TRUE(handed.empty());
+    EXPECT_TRUE(Temps().empty());
+  }
+  // Typed text that has a CP932 form goes on to the question as before.
+  seen.clear();
+  Type(p, 2, "91");
+  p.Reg_BitBtn->click();
+  Flush();
+  EXPECT_EQ(seen, (std::vector<std::string>{"M7015"}));
+  EXPECT_NE(dir.Read("data/T.CMD"), before);
   p.Exit_BitBtnClick();
 }
 
@@ -370,6 +422,15 @@ TEST_F(Page1, HelpDocumentAndOpeningFailures) {
   p.Help_BitBtn->click();
   EXPECT_EQ(docs, (std::vector<std::string>{ScreenFilesDir + "sys001.PDF"}));
   EXPECT_TRUE(seen.empty());
+  // The document is there but nothing can show it: the dealer is told.
+  GPage_Host().openDocument = [this](const std::string& path) {
+    docs.push_back(path);
+    return false;
+  };
+  p.Help_BitBtn->click();
+  Flush();
+  EXPECT_EQ(docs.size(), 2u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"M9313"}));
   p.Exit_BitBtnClick();
 
   // No definition file, a definition without rows, a key without section.

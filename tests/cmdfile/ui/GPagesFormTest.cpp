@@ -21,6 +21,7 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "tests/cmdfile/ui/GridShown.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -28,7 +29,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // Menu.csv lines, by their MenuTable index.
-enum Line { kMtxV = 1, kMtxH, kBig, kShort, kBadO, kBadN, kPtn2, kPtn4, kKey };
+enum Line { kMtxV = 1, kMtxH, kBig, kShort, kBadO, kBadN, kPtn2, kPtn4, kKey, kPtnLong, kPtnWide, kMtxWide };
 
 std::string Lines(const Strings& lines) {
   std::string s;
@@ -63,7 +64,10 @@ class Pages : public ::testing::Test {
                                          "BadN,1,3,BADN,V,0,2,BADN,/M10/,BLK=002",
                                          "Ptn2,1,2,PTN2,V,0,0,PTN2,/M20/,LEN=03",
                                          "Ptn4,1,4,PTN4,H,2,6,PTN4,/M20/,LEN=04",
-                                         "Key,1,0,KEY,V,0,0,KEY,/M01/"}));
+                                         "Key,1,0,KEY,V,0,0,KEY,/M01/",
+                                         "PtnLong,1,2,PTNL,V,0,0,PTNL,/M21/",
+                                         "PtnWide,1,4,PTNW,H,30,6,PTNW,/M22/",
+                                         "MtxWide,1,3,MTXW,V,40,4,MTXW,/M23/"}));
     ASSERT_EQ(ScreenTbl_Load(ScreenFilesDir + "Menu.csv"), 0);
     ASSERT_EQ(MenuTable_Load(ScreenFilesDir + "Menu.csv"), 0);
     dir.Write("screens/MTXV.CSV", Def(6));
@@ -74,6 +78,13 @@ class Pages : public ::testing::Test {
     dir.Write("screens/BADO.CSV", Def(6));
     dir.Write("screens/BADN.CSV", Def(6));
     dir.Write("screens/PTN4.CSV", Def(12));
+    dir.Write("screens/PTNW.CSV", Def(180));
+    dir.Write("screens/MTXW.CSV", Def(160));
+    {
+      Strings l{"t", "h", "k", ",,,"};
+      for (int i = 0; i < 60; ++i) l.push_back(std::to_string(i + 1) + ",2,P" + std::to_string(i));
+      dir.Write("screens/PTNL.CSV", Lines(l));
+    }
     {
       Strings l{"t", "h", "k", ",,,"};
       for (int i = 0; i < 14; ++i) l.push_back(std::to_string(i + 1) + ",2,P" + std::to_string(i));
@@ -383,6 +394,97 @@ TEST_F(Pages, KeyTableReadsWritesAndChecksItsFixedRows) {
                               "/M15/", "0120=9;", "/M20/", "LEN=03;", "0001-*=1----0>10;", "LEN=04;",
                               "0001-*=010101>-1-1-1;"}));
   p.Exit_BitBtnClick();
+}
+
+}  // namespace
+
+namespace {
+
+// Every page type, shown: its rows at their height, its columns in view
+// (the wide pattern matrix scrolling sideways only where the screen is too
+// narrow for it), and a failing cell near the end of the grid whole in
+// view with the row above it, after the page scrolled to it.
+TEST_F(Pages, EveryPageShowsItsColumnsAndItsFailingCellNearTheEnd) {
+  {
+    SCOPED_TRACE("key table");
+    ASSERT_TRUE(Open(G_P0_Init, kKey));
+    TFormG_P0& p = Show(FormG_P0);
+    ExpectGridLayout(p, 243);
+    Type(p, 1, 84, "999");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Strings{"M9507"});
+    EXPECT_EQ(Cursor(p), (GridRect{1, 84, 1, 84}));
+    EXPECT_EQ(p.TopRow(), 65);
+    EXPECT_TRUE(CellShown(p, 1, 84));
+    EXPECT_TRUE(CellShown(p, 1, 83));
+    EXPECT_TRUE(CellShown(p, 1, 65));
+    p.Exit_BitBtnClick();
+  }
+  {
+    SCOPED_TRACE("pattern column");
+    seen.clear();
+    ASSERT_TRUE(Open(G_P2_Init, kPtnLong));
+    TFormG_P2& p = Show(FormG_P2);
+    ASSERT_EQ(p.Grid().RowCount(), 60);
+    ExpectGridLayout(p, 363);
+    Type(p, 1, 59, "2");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Strings{"M9508"});
+    EXPECT_EQ(Cursor(p), (GridRect{1, 59, 1, 59}));
+    EXPECT_TRUE(CellShown(p, 1, 59));
+    EXPECT_TRUE(CellShown(p, 1, 58));
+    p.Exit_BitBtnClick();
+  }
+  {
+    SCOPED_TRACE("matrix of three columns");
+    seen.clear();
+    ASSERT_TRUE(Open(G_P3_Init, kBig));
+    TFormG_P3& p = Show(FormG_P3);
+    ExpectGridLayout(p, 183);
+    Type(p, 3, 80, "1234567");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Strings{"M9507"});
+    EXPECT_EQ(Cursor(p), (GridRect{3, 80, 3, 80}));
+    EXPECT_TRUE(CellShown(p, 3, 80));
+    EXPECT_TRUE(CellShown(p, 3, 79));
+    p.Exit_BitBtnClick();
+  }
+  {
+    SCOPED_TRACE("matrix of four columns");
+    seen.clear();
+    ASSERT_TRUE(Open(G_P3_Init, kMtxWide));
+    TFormG_P3& p = Show(FormG_P3);
+    ASSERT_EQ(p.Grid().ColCount(), 5);
+    ExpectGridLayout(p, 183);
+    Type(p, 4, 40, "1234567");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Strings{"M9507"});
+    EXPECT_EQ(Cursor(p), (GridRect{4, 40, 4, 40}));
+    EXPECT_TRUE(CellShown(p, 4, 40));
+    EXPECT_TRUE(CellShown(p, 4, 39));
+    p.Exit_BitBtnClick();
+  }
+  {
+    SCOPED_TRACE("pattern matrix of six columns");
+    seen.clear();
+    ASSERT_TRUE(Open(G_P4_Init, kPtnWide));
+    TFormG_P4& p = Show(FormG_P4);
+    ASSERT_EQ(p.Grid().ColCount(), 7);
+    ASSERT_EQ(p.Grid().RowCount(), 31);
+    ExpectGridLayout(p, 183);
+    Type(p, 6, 30, "x");
+    p.Chk_BitBtn->click();
+    Flush();
+    EXPECT_EQ(seen, Strings{"M9508"});
+    EXPECT_EQ(Cursor(p), (GridRect{6, 30, 6, 30}));
+    EXPECT_TRUE(CellShown(p, 6, 30));
+    EXPECT_TRUE(CellShown(p, 6, 29));
+    p.Exit_BitBtnClick();
+  }
 }
 
 }  // namespace

@@ -86,6 +86,29 @@ class KvForms : public ::testing::Test {
   TKV_DEdt_frm* grid = nullptr;
 };
 
+// A message that comes up while a question is open is its own dialog: its
+// OK never answers the question, which keeps its text.
+TEST_F(KvForms, AMessageWhileAQuestionIsOpenIsItsOwnDialog) {
+  int nested = -1;
+  QString questionText;
+  QDialog* inner = nullptr;
+  WhenModal([&](QDialog* d) {
+    auto* q = static_cast<Tconf_dlg*>(d);
+    WhenModal([&](QDialog* m) {
+      inner = m;
+      static_cast<Tconf_dlg*>(m)->Ok_BitBtn->click();
+    });
+    nested = kv::MsgDlg_Show("3006");
+    questionText = q->Msg_Lbl->text();
+    EXPECT_NE(inner, d);
+    EXPECT_TRUE(d->isVisible());
+    q->Cancel_BitBtn->click();
+  });
+  EXPECT_EQ(kv::MsgDlg_Show("3001"), 2);
+  EXPECT_EQ(nested, 1);
+  EXPECT_TRUE(questionText.startsWith(U8("発信電話番号またはカナ名の定義が")));
+}
+
 TEST_F(KvForms, ListChooseReadEditRegisterAndBack) {
   EXPECT_EQ(main->windowTitle(), U8("発信電話番号編集ソフトウェア"));
   EXPECT_EQ(grid->windowTitle(), U8("発信電話番号/カナ名定義"));

@@ -101,6 +101,55 @@ TEST_F(Dialogs, ProgressBoxOnlyChangesTextsAndReturnsZero) {
   EXPECT_FALSE(Conf_Dlg->isVisible());
 }
 
+// A message that comes up while a question is open (a queued or timed
+// call running inside the question's own modal loop) is a dialog of its
+// own: its OK returns to its caller, and the question keeps its text and
+// waits for its own answer.
+TEST_F(Dialogs, AMessageWhileAQuestionIsOpenIsItsOwnDialog) {
+  QDialog* question = nullptr;
+  QDialog* message = nullptr;
+  QString questionTextAfter, messageText;
+  int nested = -1;
+  bool questionStillOpen = false;
+  WhenModal([&](QDialog* d) {
+    question = d;
+    WhenModal([&](QDialog* m) {
+      message = m;
+      messageText = static_cast<TConf_Dlg*>(m)->Msg_Lbl->text();
+      static_cast<TConf_Dlg*>(m)->Ok_BitBtn->click();
+    });
+    nested = MsgDlg_Show("0501");
+    questionStillOpen = d->isVisible();
+    questionTextAfter = static_cast<TConf_Dlg*>(d)->Msg_Lbl->text();
+    static_cast<TConf_Dlg*>(d)->Cancel_BitBtn->click();
+  });
+  EXPECT_EQ(MsgDlg_Show("7102"), 2);
+  EXPECT_EQ(nested, 1);
+  EXPECT_NE(message, question);
+  EXPECT_EQ(messageText, U8("読めません。"));
+  EXPECT_TRUE(questionStillOpen);
+  EXPECT_EQ(questionTextAfter, U8("終了しますか？\n二行目"));
+
+  // The same for a prompt asked while another prompt is open.
+  std::string outer = "keep", inner;
+  WhenModal([&](QDialog* d) {
+    auto* first = static_cast<TInput_Dlg*>(d);
+    QTest::keyClicks(first->Input_Edt, "abc");
+    WhenModal([&](QDialog* m) {
+      auto* second = static_cast<TInput_Dlg*>(m);
+      EXPECT_NE(second, first);
+      QTest::keyClicks(second->Input_Edt, "x");
+      second->Ok_BitBtn->click();
+    });
+    EXPECT_EQ(InpDlg_Show("1202", inner), 1);
+    EXPECT_EQ(first->Input_Edt->text(), QString("abc"));
+    first->Ok_BitBtn->click();
+  });
+  EXPECT_EQ(InpDlg_Show("1701", outer), 1);
+  EXPECT_EQ(outer, "abc");
+  EXPECT_EQ(inner, "x");
+}
+
 TEST_F(Dialogs, InputReturnsTextOnlyOnOk) {
   std::string value = "old";
   WhenModal([](QDialog* d) {
