@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 #ifdef ORVO_HAVE_CUPS
 #include <cups/cups.h>
 #endif
@@ -125,6 +127,13 @@ int PdfPages(const std::string& path) {
   }
   ::pclose(p);
   return pages;
+}
+
+void WaitPrinted(const std::string& title, int afterId, int& job, std::string& pdf) {
+  job = WaitCompleted(title, afterId, 30000);
+  ASSERT_GT(job, 0) << "no completed job named " << title;
+  pdf = OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
 }
 
 }  // namespace cupspdf

@@ -446,10 +446,9 @@ TEST_F(ViewerForm, PrintsADumpOnTheDefaultPrinter) {
     v()->Prn_BitBtn->click();
     EXPECT_TRUE(s.Shown().empty());
   }
-  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
-  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
-  const std::string pdf = cupspdf::OutputOf(job, 10000);
-  ASSERT_FALSE(pdf.empty());
+  int job = 0;
+  std::string pdf;
+  ASSERT_NO_FATAL_FAILURE(cupspdf::WaitPrinted("O.R.V.O", before, job, pdf));
   EXPECT_EQ(cupspdf::PdfPages(pdf), pages);
   std::filesystem::remove(pdf);
 
