@@ -1,13 +1,13 @@
 #include "tests/support/CupsPdf.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #ifdef ORVO_HAVE_CUPS
 #include <cups/cups.h>
@@ -115,6 +115,13 @@ std::string OutputOf(int jobId, int timeoutMs) {
   }
 }
 
+void WaitPrinted(const std::string& title, int afterId, int& job, std::string& pdf) {
+  job = WaitCompleted(title, afterId, 30000);
+  ASSERT_GT(job, 0) << "no completed job named " << title;
+  pdf = OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
+}
+
 int PdfPages(const std::string& path) {
   std::string cmd = "pdfinfo '" + path + "' 2>/dev/null";
   FILE* p = ::popen(cmd.c_str(), "r");
@@ -127,13 +134,6 @@ int PdfPages(const std::string& path) {
   }
   ::pclose(p);
   return pages;
-}
-
-void WaitPrinted(const std::string& title, int afterId, int& job, std::string& pdf) {
-  job = WaitCompleted(title, afterId, 30000);
-  ASSERT_GT(job, 0) << "no completed job named " << title;
-  pdf = OutputOf(job, 10000);
-  ASSERT_FALSE(pdf.empty());
 }
 
 }  // namespace cupspdf
