@@ -1,5 +1,7 @@
 #include "tests/support/CupsPdf.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -117,6 +119,13 @@ std::string OutputOf(int jobId, int timeoutMs) {
     if (Elapsed(start, timeoutMs)) return {};
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+}
+
+void WaitPrinted(const std::string& title, int afterId, int& job, std::string& pdf) {
+  job = WaitCompleted(title, afterId, 30000);
+  ASSERT_GT(job, 0) << "no completed job named " << title;
+  pdf = OutputOf(job, 10000);
+  ASSERT_FALSE(pdf.empty());
 }
 
 int PdfPages(const std::string& path) {

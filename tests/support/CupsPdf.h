@@ -23,6 +23,11 @@ int CountJobs(const std::string& title, int afterId);
 // The PDF the printer wrote for a job (waits up to timeoutMs for it to
 // appear); empty when there is none.
 std::string OutputOf(int jobId, int timeoutMs);
+// Waits for the completed job with this title newer than afterId (30 s) and
+// the PDF the printer wrote for it (10 s): its id in job, the PDF's path in
+// pdf. A fatal test failure when either does not come, so callers wrap it
+// in ASSERT_NO_FATAL_FAILURE.
+void WaitPrinted(const std::string& title, int afterId, int& job, std::string& pdf);
 // Pages of a PDF file by pdfinfo; -1 when it cannot tell.
 int PdfPages(const std::string& path);
 

@@ -5,30 +5,15 @@
 
 #include <QApplication>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "kv_edit/KvRead.h"
-#include "kv_edit/ui/Unit1.h"
-#include "kv_edit/ui/Unit2.h"
-#include "kv_edit/ui/Unit3.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/FSelBox_Form.h"
-#include "tests/support/TempDir.h"
+#include "tests/kv_edit/ui/KvFormFixture.h"
 #include "tests/support/ui/ModalHelper.h"
 
 namespace {
-
-// Taken before the tests change the current directory.
-std::string Source() {
-  static const std::string dir = [] {
-    const char* src = std::getenv("ORVO_SOURCE_DIR");
-    return std::filesystem::absolute(src ? src : ".").string();
-  }();
-  return dir;
-}
 
 // Answers the next message dialog: remembers its text and presses a button.
 struct Answer {
@@ -48,29 +33,12 @@ struct Answer {
   }
 };
 
-class KvForms : public ::testing::Test {
+class KvForms : public KvFormFixture {
  protected:
   void SetUp() override {
     for (const auto& e : std::filesystem::directory_iterator(Source() + "/sample/KV_EDIT/data"))
       std::filesystem::copy_file(e.path(), d.path() + e.path().filename().string());
-    char buf[4096];
-    oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(d.path().c_str()), 0);
-    kv::MsgDir = Source() + "/sample/KV_EDIT/";
-    kv::KV_FSel_Frm = main = new TKV_FSel_Frm();
-    kv::KV_DEdt_frm = grid = new TKV_DEdt_frm();
-    kv::conf_dlg = new Tconf_dlg();
-    main->show();
-  }
-  void TearDown() override {
-    delete grid;
-    delete main;
-    delete kv::conf_dlg;
-    kv::KV_FSel_Frm = nullptr;
-    kv::KV_DEdt_frm = nullptr;
-    kv::conf_dlg = nullptr;
-    kv::Data_File.clear();
-    (void)chdir(oldCwd.c_str());
+    OpenForms();
   }
   QLineEdit* Editor() { return grid->DEdt_Grid->Delegate()->editor; }
   // Typing goes to the end of the cell (entering a cell selects its text).
@@ -79,11 +47,6 @@ class KvForms : public ::testing::Test {
     for (QChar ch : s) QTest::sendKeyEvent(QTest::Click, Editor(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
   }
   void Choose(QListWidget* list, int row) { list->setCurrentRow(row); }
-
-  TempDir d;
-  std::string oldCwd;
-  TKV_FSel_Frm* main = nullptr;
-  TKV_DEdt_frm* grid = nullptr;
 };
 
 // A message that comes up while a question is open is its own dialog: its

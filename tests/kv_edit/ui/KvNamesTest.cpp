@@ -5,61 +5,26 @@
 
 #include <QApplication>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
-#include "kv_edit/KvRead.h"
-#include "kv_edit/ui/Unit1.h"
-#include "kv_edit/ui/Unit2.h"
-#include "kv_edit/ui/Unit3.h"
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
-#include "tests/support/TempDir.h"
+#include "tests/kv_edit/ui/KvFormFixture.h"
 #include "tests/support/ui/ModalHelper.h"
 
 namespace {
 
 const std::string kTesuto = "\x83\x65\x83\x58\x83\x67";  // "テスト" in CP932
 
-std::string Source() {
-  static const std::string dir = [] {
-    const char* src = std::getenv("ORVO_SOURCE_DIR");
-    return std::filesystem::absolute(src ? src : ".").string();
-  }();
-  return dir;
-}
-
-class KvNames : public ::testing::Test {
+class KvNames : public KvFormFixture {
  protected:
   void SetUp() override {
     std::string office;
     ASSERT_TRUE(fsys::ReadFile(Source() + "/sample/KV_EDIT/data/Office.CMD", office));
     d.Write(kTesuto + ".cmd", office);
     d.Write("Plain.cmd", office);
-    char buf[4096];
-    oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(d.path().c_str()), 0);
-    kv::MsgDir = Source() + "/sample/KV_EDIT/";
-    kv::KV_FSel_Frm = main = new TKV_FSel_Frm();
-    kv::KV_DEdt_frm = grid = new TKV_DEdt_frm();
-    kv::conf_dlg = new Tconf_dlg();
-    main->show();
+    OpenForms();
   }
-  void TearDown() override {
-    delete grid;
-    delete main;
-    delete kv::conf_dlg;
-    kv::KV_FSel_Frm = nullptr;
-    kv::KV_DEdt_frm = nullptr;
-    kv::conf_dlg = nullptr;
-    kv::Data_File.clear();
-    (void)chdir(oldCwd.c_str());
-  }
-  TempDir d;
-  std::string oldCwd;
-  TKV_FSel_Frm* main = nullptr;
-  TKV_DEdt_frm* grid = nullptr;
 };
 
 TEST_F(KvNames, AShiftJisNameIsListedReadAndRegisteredUnderItsBytes) {

@@ -1,7 +1,5 @@
 #include <QTest>
 
-#include "link/SettingsText.h"
-#include "shell/CommonStr_Unit.h"
 #include "shell/ui/FSelBox_Form.h"
 #include "tests/support/ui/ModalHelper.h"
 #include "tests/link/ui/FormFixture.h"
@@ -99,11 +97,7 @@ TEST_F(EnvForm, ShowsTheFileAndFillsCommandsOnlyFromTheUsersChoice) {
   emit f->Modem_CmbBox->activated(0);
 
   f->CmdInit_Edt->setText("AT&F,E1");
-  DialogScript ask;
-  ask.Then(1).Then(1);
-  f->Reg_BitBtn->click();
-  std::vector<std::string> fields;
-  Common_SplitComma(fields, settings::FirstLine(dir.Read("ENVIRON.DAT")));
+  std::vector<std::string> fields = RegisterEnvironment(f);
   ASSERT_EQ(fields.size(), 22u);
   EXPECT_EQ(fields[ENV_COM_PORT], "0");
   EXPECT_EQ(fields[ENV_RCV_TIMEOUT], "05");

@@ -4,8 +4,6 @@
 #include <QTest>
 
 #include "link/EnvNew_Unit.h"
-#include "link/SettingsText.h"
-#include "shell/CommonStr_Unit.h"
 #include "tests/link/ui/FormFixture.h"
 
 namespace {
@@ -38,11 +36,7 @@ TEST_F(EnvLongCommand, AStoredCommandLongerThanTheEditIsKeptWhole) {
   f->Modem_CmbBox->setCurrentIndex(1);
   emit f->Modem_CmbBox->activated(1);
   EXPECT_EQ(f->CmdInit_Edt->text().toStdString(), longKind);
-  DialogScript ask;
-  ask.Then(1).Then(1);
-  f->Reg_BitBtn->click();
-  std::vector<std::string> fields;
-  Common_SplitComma(fields, settings::FirstLine(dir.Read("ENVIRON.DAT")));
+  std::vector<std::string> fields = RegisterEnvironment(f);
   ASSERT_EQ(fields.size(), 22u);
   EXPECT_EQ(fields[ENV_MODEM_KIND], "L");
   EXPECT_EQ(fields[ENV_INIT_CMD], longKind);

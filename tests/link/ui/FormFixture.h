@@ -6,11 +6,15 @@
 
 #include <QApplication>
 #include <QTest>
+#include <string>
+#include <vector>
 
 #include "link/LinkPort.h"
+#include "link/SettingsText.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "link/ui/PathPick.h"
+#include "shell/CommonStr_Unit.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "orvo/OrvoForms.h"
@@ -38,6 +42,16 @@ class LinkForms : public ::testing::Test {
     delete Conn_Frm;
     delete main;
     QApplication::processEvents();
+  }
+  // Stores the environment form, both overwrite questions answered OK;
+  // the fields of ENVIRON.DAT's first line as stored.
+  std::vector<std::string> RegisterEnvironment(TEnv_Frm* f) {
+    DialogScript ask;
+    ask.Then(1).Then(1);
+    f->Reg_BitBtn->click();
+    std::vector<std::string> fields;
+    Common_SplitComma(fields, settings::FirstLine(dir.Read("ENVIRON.DAT")));
+    return fields;
   }
   TempDir dir;
   TMain_Frm* main = nullptr;

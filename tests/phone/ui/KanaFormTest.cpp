@@ -420,10 +420,9 @@ TEST_F(KanaForm, PrintingWithAndWithoutAPrinter) {
     Kana_Fm->Print_BitBtnClick();
     EXPECT_TRUE(script.Shown().empty());
   }
-  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
-  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
-  const std::string pdf = cupspdf::OutputOf(job, 10000);
-  ASSERT_FALSE(pdf.empty());
+  int job = 0;
+  std::string pdf;
+  ASSERT_NO_FATAL_FAILURE(cupspdf::WaitPrinted("O.R.V.O", before, job, pdf));
   // Other test programs may print under the same name meanwhile: the pages
   // of the listing itself are counted by the tests that print to a file.
   EXPECT_GE(cupspdf::PdfPages(pdf), 1);

@@ -454,10 +454,9 @@ TEST_F(TelForm, DumpsToThePrinterOrSayWhyNot) {
     EXPECT_TRUE(d.Shown().empty());
   }
   EXPECT_EQ(tel.Aborts(), 1);  // none since the first session
-  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
-  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
-  const std::string pdf = cupspdf::OutputOf(job, 10000);
-  ASSERT_FALSE(pdf.empty());
+  int job = 0;
+  std::string pdf;
+  ASSERT_NO_FATAL_FAILURE(cupspdf::WaitPrinted("O.R.V.O", before, job, pdf));
   // Other test programs may print under the same name meanwhile: the pages
   // of the listing itself are counted by the tests that print to a file.
   EXPECT_GE(cupspdf::PdfPages(pdf), 1);

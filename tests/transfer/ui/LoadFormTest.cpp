@@ -19,6 +19,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 #include "tests/transfer/LoadTestSupport.h"
+#include "tests/transfer/ui/TransferFormFixture.h"
 #include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/Load_Form.h"
@@ -223,12 +224,7 @@ class LoadFromSelection : public LoadForm {
               dir.path() + "data/CONTROL.DAT," + dir.path() + "data,a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
   }
   void TearDown() override {
-    delete FSel_Frm;
-    delete FSelZNT_Frm;
-    delete Env_Frm;
-    delete Conn_Frm;
-    delete main;
-    QApplication::processEvents();
+    CloseMainWindow(main);
     SystemType = 0;
     Global_FillDataKinds(0);
     LoadForm::TearDown();

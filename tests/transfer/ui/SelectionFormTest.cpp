@@ -11,17 +11,10 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
-#include "link/ui/Conn_Unit.h"
-#include "link/ui/EnvNew_Form.h"
-#include "link/ui/PathPick.h"
-#include "orvo/OrvoForms.h"
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
-#include "shell/Global_Unit.h"
-#include "shell/orvo/Main_Unit.h"
 #include "tests/link/ui/DialogScript.h"
-#include "tests/support/TempDir.h"
-#include "transfer/ui/FSel_Unit.h"
+#include "tests/transfer/ui/TransferFormFixture.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
@@ -34,18 +27,11 @@ std::string Messages() {
   return s;
 }
 
-class SelectionForm : public ::testing::Test {
+class SelectionForm : public TransferForms {
  protected:
   void SetUp() override {
-    dir.Write("MSGDLG.DAT", Messages());
     dir.Write("INPDLG.DAT", "J1401=T,P1401,L,30,*,,1,1\r\n");
-    Main_SetProgramFolder(dir.path());
-    main = new TMain_Frm();
-    OrvoForms_CreateSecond();
-    SystemType = 0;
-    Global_FillDataKinds(0);
-    main->show();
-    QApplication::processEvents();
+    OpenMainWindow(Messages());
     SelectionHost& h = Selection_Host();
     saved_ = h;
     h.openSave = [this] { opened.push_back("save"); };
@@ -54,15 +40,10 @@ class SelectionForm : public ::testing::Test {
     h.openViewer = [this](const std::string&) { opened.push_back("viewer"); };
   }
   void TearDown() override {
-    SetPathPicker({});
     LineLost = 0;
-    delete FSel_Frm;
-    delete FSelZNT_Frm;
+    // After the selection forms went: going, they clear the host they hold.
+    TransferForms::TearDown();
     Selection_Host() = saved_;
-    delete Env_Frm;
-    delete Conn_Frm;
-    delete main;
-    QApplication::processEvents();
   }
   void Select(QListWidget* l, int row) {
     l->setCurrentRow(row);
@@ -73,8 +54,6 @@ class SelectionForm : public ::testing::Test {
     for (int i = 0; i < l->count(); ++i) out.push_back(l->item(i)->text().section('\t', 0, 0).toStdString());
     return out;
   }
-  TempDir dir;
-  TMain_Frm* main = nullptr;
   std::vector<std::string> opened;
   SelectionHost saved_;
 };

@@ -11,23 +11,16 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "link/ui/Conn_Unit.h"
-#include "link/ui/EnvNew_Form.h"
-#include "link/ui/PathPick.h"
-#include "orvo/OrvoForms.h"
 #include "phone/Tel_Session.h"
 #include "platform/FileSys.h"
-#include "shell/Global_Unit.h"
 #include "shell/Language_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
-#include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Printer.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/CupsPdf.h"
-#include "tests/support/TempDir.h"
+#include "tests/transfer/ui/TransferFormFixture.h"
 #include "transfer/LoadErr_Unit.h"
-#include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/LErr_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
@@ -61,31 +54,18 @@ int PdfPages(const std::string& pdf) {
   return pages;
 }
 
-class ViewerForm : public ::testing::Test {
+class ViewerForm : public TransferForms {
  protected:
   void SetUp() override {
-    dir.Write("MSGDLG.DAT", Messages());
     dir.Write("INPDLG.DAT", "J1401=T,P1401,L,30,*,,1,1\r\n");
-    Main_SetProgramFolder(dir.path());
-    main = new TMain_Frm();
-    OrvoForms_CreateSecond();
-    SystemType = 0;
-    Global_FillDataKinds(0);
-    main->show();
-    QApplication::processEvents();
+    OpenMainWindow(Messages());
   }
   void TearDown() override {
-    SetPathPicker({});
     LErr_Host() = {};
     QPrinter* p = Orvo_Printer();
     p->setOutputFileName(QString());
     delete LErr_Frm;
-    delete FSel_Frm;
-    delete FSelZNT_Frm;
-    delete Env_Frm;
-    delete Conn_Frm;
-    delete main;
-    QApplication::processEvents();
+    TransferForms::TearDown();
   }
   std::vector<std::string> Column(int col) {
     std::vector<std::string> out;
@@ -98,8 +78,6 @@ class ViewerForm : public ::testing::Test {
     QApplication::processEvents();
   }
   TLErr_Frm* v() { return LErr_Frm; }
-  TempDir dir;
-  TMain_Frm* main = nullptr;
 };
 
 TEST_F(ViewerForm, DumpsFromTheMainWindow) {
@@ -468,10 +446,9 @@ TEST_F(ViewerForm, PrintsADumpOnTheDefaultPrinter) {
     v()->Prn_BitBtn->click();
     EXPECT_TRUE(s.Shown().empty());
   }
-  const int job = cupspdf::WaitCompleted("O.R.V.O", before, 30000);
-  ASSERT_GT(job, 0) << "no completed job named O.R.V.O";
-  const std::string pdf = cupspdf::OutputOf(job, 10000);
-  ASSERT_FALSE(pdf.empty());
+  int job = 0;
+  std::string pdf;
+  ASSERT_NO_FATAL_FAILURE(cupspdf::WaitPrinted("O.R.V.O", before, job, pdf));
   EXPECT_EQ(cupspdf::PdfPages(pdf), pages);
   std::filesystem::remove(pdf);
 

@@ -6,17 +6,10 @@
 #include <QApplication>
 #include <filesystem>
 
-#include "link/ui/Conn_Unit.h"
-#include "link/ui/EnvNew_Form.h"
-#include "link/ui/PathPick.h"
-#include "orvo/OrvoForms.h"
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
-#include "shell/Global_Unit.h"
-#include "shell/orvo/Main_Unit.h"
 #include "tests/link/ui/DialogScript.h"
-#include "tests/support/TempDir.h"
-#include "transfer/ui/FSel_Unit.h"
+#include "tests/transfer/ui/TransferFormFixture.h"
 #include "transfer/ui/LErr_Unit.h"
 
 namespace {
@@ -26,30 +19,17 @@ using Shown = std::vector<std::string>;
 const std::string kTesuto = "\x83\x65\x83\x58\x83\x67";  // "テスト" in CP932
 const std::string kDeta = "\x83\x66\x81\x5B\x83\x5E";    // "データ" in CP932
 
-class ViewerNames : public ::testing::Test {
+class ViewerNames : public TransferForms {
  protected:
   void SetUp() override {
     std::string s;
     for (const char* n : {"9006", "9009", "9029", "9901"}) s += std::string("J") + n + "=T,M" + n + ",1,0\r\n";
     s += "J7901=T,M7901,1,1\r\n";
-    dir.Write("MSGDLG.DAT", s);
-    Main_SetProgramFolder(dir.path());
-    main = new TMain_Frm();
-    OrvoForms_CreateSecond();
-    SystemType = 0;
-    Global_FillDataKinds(0);
-    main->show();
-    QApplication::processEvents();
+    OpenMainWindow(s);
   }
   void TearDown() override {
-    SetPathPicker({});
     delete LErr_Frm;
-    delete FSel_Frm;
-    delete FSelZNT_Frm;
-    delete Env_Frm;
-    delete Conn_Frm;
-    delete main;
-    QApplication::processEvents();
+    TransferForms::TearDown();
   }
   Shown Names() {
     Shown out;
@@ -57,8 +37,6 @@ class ViewerNames : public ::testing::Test {
       out.push_back(LErr_Frm->FileName_OTabLstBox->item(i)->text().section('\t', 0, 0).toStdString());
     return out;
   }
-  TempDir dir;
-  TMain_Frm* main = nullptr;
 };
 
 TEST_F(ViewerNames, ShiftJisNamesAreListedShownAndDeletedUnderTheirBytes) {
