@@ -10,7 +10,8 @@
 #include <thread>
 
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -174,6 +175,18 @@ NoScheduler::~NoScheduler() {
   cupsSetServer(nullptr);  // back to the environment and client.conf
 #endif
   if (socket_ >= 0) ::close(socket_);
+}
+
+QueueLock::QueueLock() {
+  const std::string dir = OutputDir();
+  if (dir.empty()) return;
+  fd_ = ::open((dir + "/.orvo-tests.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  EXPECT_GE(fd_, 0) << "cannot open the print queue's lock file";
+  if (fd_ >= 0) EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+}
+
+QueueLock::~QueueLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace cupspdf

@@ -31,6 +31,21 @@ void WaitPrinted(const std::string& title, int afterId, int& job, std::string& p
 // Pages of a PDF file by pdfinfo; -1 when it cannot tell.
 int PdfPages(const std::string& path);
 
+// Holds the PDF queue for one test: the checks count the jobs named after
+// the program, and ctest runs the printing tests of several binaries at
+// once, so each takes the queue in turn (an exclusive lock on a file beside
+// the printer's output).
+class QueueLock {
+ public:
+  QueueLock();
+  ~QueueLock();
+  QueueLock(const QueueLock&) = delete;
+  QueueLock& operator=(const QueueLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 // For the lifetime of the object the print client of this process asks a
 // loopback address where no scheduler listens (a port held bound but not
 // listening, so that nothing else can take it): the print system is

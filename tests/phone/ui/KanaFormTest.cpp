@@ -411,6 +411,7 @@ TEST_F(KanaForm, PrintingWithAndWithoutAPrinter) {
     EXPECT_FALSE(Conf_Dlg->isVisible());
   }
   if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  cupspdf::QueueLock queue;
   printer->setOutputFormat(QPrinter::NativeFormat);
   printer->setPrinterName(QPrinterInfo::defaultPrinterName());
   ASSERT_EQ(printer->printerName().toStdString(), cupspdf::DefaultPrinter());

@@ -437,6 +437,7 @@ TEST_F(TelForm, DumpsToThePrinterOrSayWhyNot) {
     EXPECT_FALSE(f->isVisible());
   }
   if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  cupspdf::QueueLock queue;
   p->setOutputFormat(QPrinter::NativeFormat);
   p->setPrinterName(QPrinterInfo::defaultPrinterName());
   ASSERT_EQ(p->printerName().toStdString(), cupspdf::DefaultPrinter());

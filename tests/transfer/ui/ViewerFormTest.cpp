@@ -423,6 +423,7 @@ TEST_F(ViewerForm, PrintingPagesCancelAndNoPrinter) {
 // predicts; a cancelled listing sends no job.
 TEST_F(ViewerForm, PrintsADumpOnTheDefaultPrinter) {
   if (cupspdf::OutputDir().empty()) GTEST_SKIP() << "no CUPS PDF printer (started by the test command)";
+  cupspdf::QueueLock queue;
   std::string dump;
   for (int i = 1; i <= 250; ++i) dump += "DUMP LINE " + std::to_string(i) + "\r\n";
   dir.Write("d.DMP", dump);
