@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QStyleOption>
 #include <QValidator>
@@ -125,6 +126,15 @@ class OwnerKeyValidator : public QValidator {
   int mode_;
 };
 
+// Ctrl+Tab and Ctrl+Shift+Tab leave a grid, whose cells take Tab itself:
+// +1 forward, -1 backward, 0 for any other key.
+int LeaveDirection(const QKeyEvent* k) {
+  const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
+  if (!(mods & Qt::ControlModifier) || (mods & (Qt::AltModifier | Qt::MetaModifier))) return 0;
+  if (k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier))) return -1;
+  return k->key() == Qt::Key_Tab ? 1 : 0;
+}
+
 class CellDelegate : public QStyledItemDelegate {
  public:
   CellDelegate(const int* mode, QObject* parent) : QStyledItemDelegate(parent), mode_(mode) {}
@@ -142,10 +152,15 @@ class CellDelegate : public QStyledItemDelegate {
   }
 
  protected:
-  // Enter moves on to the next cell as Tab does.
+  // Enter moves on to the next cell as Tab does. Ctrl+Tab is no Tab to the
+  // cell: it goes to the grid, which leaves for the form's next control.
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
+      if (LeaveDirection(k) != 0 && parent()) {
+        QApplication::sendEvent(parent(), k);
+        return true;
+      }
       if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
           (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -266,7 +281,7 @@ TKana_Fm::TKana_Fm(QWidget* parent) : QWidget(parent) {
   Nais_CmbBox->setEditable(true);
   Nais_CmbBox->setInsertPolicy(QComboBox::NoInsert);
   Nais_CmbBox->setGeometry(140, 56, 140, 24);
-  Nais_CmbBox->lineEdit()->installEventFilter(this);
+  Nais_CmbBox->installEventFilter(this);
   Nais_UpDwn = new QWidget(this);
   Nais_UpDwn->setGeometry(282, 56, 18, 24);
   NaisUp_Btn = new QToolButton(Nais_UpDwn);
@@ -327,15 +342,25 @@ TKana_Fm::TKana_Fm(QWidget* parent) : QWidget(parent) {
   });
   for (QTableWidget* g : {Dial_StrGrd, Dial2_StrGrd})
     connect(g, &QTableWidget::currentCellChanged, this, [this, g] {
-      if (active_ == g || mode_ == kana::kSystem || mode_ == kana::kDirectory) return;
-      active_ = g;
-      QTableWidget* other = g == Dial_StrGrd ? Dial2_StrGrd : Dial_StrGrd;
-      other->clearSelection();
-      other->setSelectionMode(QAbstractItemView::NoSelection);
-      other->setEditTriggers(QAbstractItemView::AllEditTriggers);
-      other->setCurrentCell(0, 1);
-      RowButtons(false);
+      if (active_ != g) EnterGrid(g);
     });
+  // A grid is entered when the focus comes into it from another control of
+  // this form, by Tab, Ctrl+Tab or the mouse; not when the form itself is
+  // activated again.
+  focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if (!old || !now || old->window() != this) return;
+    for (QTableWidget* g : {Dial_StrGrd, Dial2_StrGrd}) {
+      const bool into = now == g || g->isAncestorOf(now);
+      const bool within = old == g || g->isAncestorOf(old);
+      if (into && !within) EnterGrid(g);
+    }
+  });
+
+  // Tab order: the owner, the grids, then the buttons as they read, row by row.
+  const std::vector<QWidget*> order = {Nais_CmbBox, Dial_StrGrd, Dial2_StrGrd, Help_BitBtn, Print_BitBtn,
+                                       Reg_BitBtn,  Exit_BitBtn, Del_BitBtn,   Ins_BitBtn,  Cpy_BitBtn,
+                                       Pas_BitBtn,  Sort_BitBtn};
+  for (size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 
   for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
     connect(Dial_StrGrd->model(), signal, this, [this] { FitGrids(); });
@@ -351,6 +376,8 @@ TKana_Fm::TKana_Fm(QWidget* parent) : QWidget(parent) {
 }
 
 TKana_Fm::~TKana_Fm() {
+  // The grids go before this object's connections do.
+  disconnect(focusWatch_);
   if (Kana_Fm == this) Kana_Fm = nullptr;
 }
 
@@ -395,6 +422,35 @@ void TKana_Fm::SelectRows(QTableWidget* grid, int from, int to) {
 void TKana_Fm::RowButtons(bool on) {
   for (QPushButton* b : {Del_BitBtn, Cpy_BitBtn, Pas_BitBtn}) b->setEnabled(on);
   Ins_BitBtn->setEnabled(on && mode_ == kana::kDirectory);
+}
+
+// The owner lists (personal, ID card) make the grid entered the active one
+// for delete, copy and paste; the system list and the directory have only
+// grid 1.
+void TKana_Fm::EnterGrid(QTableWidget* g) {
+  if (mode_ != kana::kPersonal && mode_ != kana::kIdCard) return;
+  active_ = g;
+  QTableWidget* other = g == Dial_StrGrd ? Dial2_StrGrd : Dial_StrGrd;
+  {
+    // Putting the other grid back is no entering of it: neither its cell
+    // change nor a cell editor opened there may take the focus back.
+    const QSignalBlocker quiet(other);
+    CloseEditor(other);
+    other->clearSelection();
+    other->setSelectionMode(QAbstractItemView::NoSelection);
+    other->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    other->setCurrentCell(0, 1);
+    other->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  }
+  RowButtons(false);
+}
+
+void TKana_Fm::LeaveGrid(QTableWidget* g, bool forward) {
+  // What is being typed in the cell is kept, and the form's tab order is
+  // followed from the grid, not from the cell editor it made.
+  CloseEditor(g);
+  g->setFocus(Qt::OtherFocusReason);
+  QWidget::focusNextPrevChild(forward);
 }
 
 // ---- showing and loading ----
@@ -664,7 +720,9 @@ bool TKana_Fm::event(QEvent* e) {
 // ---- drag selection ----
 
 bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == Nais_CmbBox->lineEdit() && e->type() == QEvent::FocusOut) {
+  // The box has the focus (its line edit is no focus widget of its own and
+  // is handed the focus events without filters), so it is watched itself.
+  if (watched == Nais_CmbBox && e->type() == QEvent::FocusOut) {
     QWidget* next = QApplication::focusWidget();
     if (next == Dial_StrGrd || (next && Dial_StrGrd->isAncestorOf(next)))
       QApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + WM_KANA_OWNER_SELECT)));
@@ -676,6 +734,11 @@ bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
     // Enter on the grid itself (no cell being typed in) moves on as Tab.
     if (watched == t && e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
+      // Leaving keeps a row selection for the buttons to act on.
+      if (const int dir = LeaveDirection(k)) {
+        LeaveGrid(t, dir > 0);
+        return true;
+      }
       // Moving or typing from the keyboard after a row selection goes back
       // to cell editing, as a press on a cell does.
       const bool modifierOnly = k->key() == Qt::Key_Shift || k->key() == Qt::Key_Control ||

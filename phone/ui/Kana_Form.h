@@ -103,6 +103,11 @@ class TKana_Fm : public QWidget {
   void FillDirectory(const std::vector<kana::DirRow>& rows);
   void MarkFault(const kana::Fault& f);
   void RowButtons(bool on);
+  // The focus came into a grid from another control.
+  void EnterGrid(QTableWidget* g);
+  // Ctrl+Tab (forward) or Ctrl+Shift+Tab: on to the form's next or previous
+  // control, past the grid's own cells.
+  void LeaveGrid(QTableWidget* g, bool forward);
   bool PrintList();
   QString Cell(QTableWidget* g, int row, int col) const;
   std::string CellBytes(QTableWidget* g, int row, int col) const;
@@ -124,6 +129,7 @@ class TKana_Fm : public QWidget {
   int anchor_ = 0;
   int scroll_ = 0;  // 0 none, 1 down, -1 up
   bool closing_ = false;
+  QMetaObject::Connection focusWatch_;
 };
 
 extern TKana_Fm* Kana_Fm;

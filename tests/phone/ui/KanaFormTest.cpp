@@ -429,3 +429,127 @@ TEST_F(KanaForm, PrintingWithAndWithoutAPrinter) {
   EXPECT_GE(cupspdf::PdfPages(pdf), 1);
   std::filesystem::remove(pdf);
 }
+
+namespace {
+
+bool Within(const QWidget* w, const QWidget* control) { return w && (w == control || control->isAncestorOf(w)); }
+
+// Keys as the dealer presses them: each to the widget that has the focus
+// at that moment (a grid, or the cell editor the grid opened).
+void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QWidget* w = Kana_Fm->focusWidget();
+  ASSERT_NE(w, nullptr);
+  QTest::keyClick(w, key, mods);
+  QApplication::processEvents();
+}
+void TypeKeys(const char* text) {
+  for (const char* c = text; *c; ++c) {
+    QWidget* w = Kana_Fm->focusWidget();
+    ASSERT_NE(w, nullptr);
+    QTest::keyClick(w, *c);
+  }
+  QApplication::processEvents();
+}
+
+}  // namespace
+
+// The two personal grids and the buttons from the keyboard alone: Enter and
+// Tab stay inside a grid, Ctrl+Tab and Ctrl+Shift+Tab leave it, and entering
+// one grid puts the other back at its first cell.
+TEST_F(KanaForm, KeyboardReachesBothPersonalGridsAndTheButtons) {
+  dir.Write("data/SdPersonal.DAT",
+            kana::ISpd_Write({kana::NewOwner("201"), kana::NewOwner("202")}, kana::kPersonal, "c"));
+  dir.Write("SDPersonal.Hlp", "help\r\n");
+  Open(kana::kPersonal);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Kana_Fm));
+  QTableWidget* g1 = Kana_Fm->Dial_StrGrd;
+  QTableWidget* g2 = Kana_Fm->Dial2_StrGrd;
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), Kana_Fm->Nais_CmbBox));
+  TypeKeys("201");
+  Press(Qt::Key_Return);
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g1));
+
+  TypeKeys("0312");
+  Press(Qt::Key_Return);
+  TypeKeys("ab");
+  Press(Qt::Key_Tab);
+  TypeKeys("9");  // still being typed when the grid is left
+  ASSERT_EQ(g1->currentRow(), 1);
+  Press(Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g2));
+  EXPECT_EQ(g1->item(1, 1)->text(), "9");
+  EXPECT_EQ(Kana_Fm->ActiveGrid(), g2);
+  EXPECT_EQ(g1->currentRow(), 0);
+  EXPECT_EQ(g1->currentColumn(), 1);
+
+  TypeKeys("55");
+  Press(Qt::Key_Return);
+  TypeKeys("x");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(g2->currentRow(), 1);
+  // Rows chosen in grid 2 by their numbers: the buttons act on them until
+  // grid 1 is entered.
+  QTest::mouseClick(g2->viewport(), Qt::LeftButton, Qt::NoModifier, g2->visualRect(g2->model()->index(3, 0)).center());
+  ASSERT_TRUE(Kana_Fm->Cpy_BitBtn->isEnabled());
+  Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g1));
+  EXPECT_EQ(Kana_Fm->ActiveGrid(), g1);
+  EXPECT_EQ(g2->currentRow(), 0);
+  EXPECT_EQ(g2->currentColumn(), 1);
+  EXPECT_TRUE(Kana_Fm->SelectedRows(g2).empty());
+  EXPECT_NE(g2->editTriggers(), QAbstractItemView::NoEditTriggers);
+  for (QPushButton* b : {Kana_Fm->Cpy_BitBtn, Kana_Fm->Pas_BitBtn, Kana_Fm->Del_BitBtn}) EXPECT_FALSE(b->isEnabled());
+
+  // Round the form: grid 1, grid 2, the enabled buttons as they read, and
+  // the owner box, left for grid 1 with another owner typed (which stores
+  // the grids first).
+  Press(Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g2));
+  Press(Qt::Key_Tab, Qt::ControlModifier);
+  for (QWidget* next : std::vector<QWidget*>{Kana_Fm->Help_BitBtn, Kana_Fm->Print_BitBtn, Kana_Fm->Reg_BitBtn,
+                                             Kana_Fm->Exit_BitBtn, Kana_Fm->Nais_CmbBox}) {
+    ASSERT_TRUE(Within(Kana_Fm->focusWidget(), next)) << next->property("text").toString().toStdString();
+    if (next != Kana_Fm->Nais_CmbBox) Press(Qt::Key_Tab);
+  }
+  TypeKeys("202");
+  ASSERT_EQ(Kana_Fm->Nais_CmbBox->currentText(), "202");
+  Press(Qt::Key_Tab);
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g1));
+  EXPECT_EQ(Kana_Fm->Nais_CmbBox->currentText(), "202");
+  EXPECT_EQ(g1->item(0, 1)->text(), "");
+  Press(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(Within(Kana_Fm->focusWidget(), Kana_Fm->Nais_CmbBox));
+
+  ASSERT_EQ(Kana_Fm->Owners().size(), 2u);
+  const kana::Owner& o = Kana_Fm->Owners()[0];
+  EXPECT_EQ(o.key, "201");
+  EXPECT_EQ(o.entries[0].dial, "0312");
+  EXPECT_EQ(o.entries[0].name, "ab");
+  EXPECT_EQ(o.entries[1].dial, "9");
+  EXPECT_EQ(o.entries[10].dial, "55");
+  EXPECT_EQ(o.entries[10].name, "x");
+  EXPECT_EQ(Kana_Fm->Owners()[1].entries[0].dial, "");
+}
+
+// The directory's one grid is left for the buttons, all of them in reading
+// order once rows are chosen, and the choice outlives the round.
+TEST_F(KanaForm, TabOrderReachesEveryDirectoryButton) {
+  Open(kana::kDirectory);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Kana_Fm));
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier, g->visualRect(g->model()->index(0, 0)).center());
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g));
+  Press(Qt::Key_Tab, Qt::ControlModifier);
+  for (QWidget* next : std::vector<QWidget*>{Kana_Fm->Print_BitBtn, Kana_Fm->Reg_BitBtn, Kana_Fm->Exit_BitBtn,
+                                             Kana_Fm->Del_BitBtn, Kana_Fm->Ins_BitBtn, Kana_Fm->Cpy_BitBtn,
+                                             Kana_Fm->Pas_BitBtn, Kana_Fm->Sort_BitBtn}) {
+    ASSERT_TRUE(Within(Kana_Fm->focusWidget(), next)) << next->metaObject()->className() << " "
+                                                      << next->property("text").toString().toStdString();
+    Press(Qt::Key_Tab);
+  }
+  ASSERT_TRUE(Within(Kana_Fm->focusWidget(), g));
+  EXPECT_EQ(Kana_Fm->SelectedRows(g), std::vector<int>({0}));
+  EXPECT_TRUE(Kana_Fm->Del_BitBtn->isEnabled());
+  Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(Within(Kana_Fm->focusWidget(), Kana_Fm->Sort_BitBtn));
+}
