@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -134,10 +135,7 @@ void TMain_Frm::FormCreate() {
   TempFileDelete(ProgramDir + "Icx*.tmp");
   TempFileDelete(ProgramDir + "Dbs*.tmp");
   // Centred on the screen at start.
-  if (QScreen* s = QGuiApplication::primaryScreen()) {
-    QRect g = s->availableGeometry();
-    move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-  }
+  CenterOnScreen(this);
 }
 
 void TMain_Frm::FormShow() {
@@ -247,6 +245,11 @@ void TMain_Frm::Prn_BitBtnClick() {
   QPrintDialog dlg(Orvo_Printer(), this);
   dlg.setOption(QAbstractPrintDialog::PrintToFile, false);
   dlg.setWindowTitle(U8("プリンタの設定"));
+  // A setup, not a print: its confirm button only takes the settings.
+  if (auto* box = dlg.findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+      ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
+  }
   dlg.exec();
 }
 
