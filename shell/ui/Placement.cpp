@@ -36,7 +36,7 @@ bool IsForm(QObject* o) {
   auto* w = qobject_cast<QWidget*>(o);
   if (!w || !w->isWindow()) return false;
   Qt::WindowType t = w->windowType();
-  return t == Qt::Window || t == Qt::Dialog;
+  return t == Qt::Window || t == Qt::Dialog || t == Qt::Tool;
 }
 
 QMargins FrameOf(QWidget* w) {

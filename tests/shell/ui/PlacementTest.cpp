@@ -18,33 +18,9 @@
 #include "shell/ui/Input_Unit.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/WindowPlace.h"
 
 namespace {
-
-bool UnderWindowManager() { return qEnvironmentVariableIsSet("ORVO_UNDER_WM"); }
-
-// Framed by the window manager (at once where there is none).
-bool Framed(QWidget* w) {
-  if (!UnderWindowManager()) return true;
-  return w->windowHandle() && !w->windowHandle()->frameMargins().isNull();
-}
-
-QPoint ScreenCentre() { return QGuiApplication::primaryScreen()->geometry().center(); }
-
-// The frame's centre is the screen's, to the pixel that the halving drops.
-bool Centred(QWidget* w) {
-  QPoint d = w->frameGeometry().center() - ScreenCentre();
-  return std::abs(d.x()) <= 1 && std::abs(d.y()) <= 1;
-}
-
-// Waits until w is framed and stands where expected, then once more a while,
-// so that a late move by the window manager is seen too.
-template <class Where>
-bool Settles(QWidget* w, Where where) {
-  if (!QTest::qWaitFor([&] { return w->isVisible() && Framed(w) && where(); }, 5000)) return false;
-  QTest::qWait(300);
-  return where();
-}
 
 class Placement : public ::testing::Test {
  protected:
@@ -72,12 +48,6 @@ class Placement : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  // Where a dialog stood once it had settled; (-1, -1) when it never did.
-  QRect SettledFrame(QWidget* d) {
-    if (!Settles(d, [&] { return Centred(d); })) return QRect(-1, -1, 0, 0);
-    return d->frameGeometry();
-  }
-
   TempDir dir;
   TMain_Frm* main = nullptr;
   QWidget* sub = nullptr;
@@ -88,13 +58,13 @@ TEST_F(Placement, MessageAndInputDialogsStandAtTheScreensCentreEveryTime) {
   for (int round = 0; round < 3; ++round) {
     for (const char* number : {"7501", "9006"}) {
       WhenModal([&](QDialog* d) {
-        frames.push_back(SettledFrame(d));
+        frames.push_back(SettledCentredFrame(d));
         d->done(1);
       });
       EXPECT_EQ(MsgDlg_Show(number), 1);
     }
     WhenModal([&](QDialog* d) {
-      frames.push_back(SettledFrame(d));
+      frames.push_back(SettledCentredFrame(d));
       d->done(2);
     });
     std::string text;
