@@ -24,7 +24,9 @@ namespace {
 class AdminPlacement : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (UnderWindowManager()) ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    if (UnderWindowManager()) {
+      ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    }
     dir.Write("MSGDLG.DAT", "J0402=T,M0402,1,0\r\nJ7103=T,M7103,1,1\r\n");
     dir.Write("MODEM.INF", "A,ATZ,ATD,,+++,ATH\r\n");
     Admin_SetProgramFolder(dir.path());

@@ -27,7 +27,9 @@ bool IsIpaMincho(const QString& family) {
 class KvPlacement : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (UnderWindowManager()) ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    if (UnderWindowManager()) {
+      ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    }
     char buf[4096];
     oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
     ASSERT_EQ(chdir(d.path().c_str()), 0);

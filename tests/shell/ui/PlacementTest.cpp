@@ -25,7 +25,9 @@ namespace {
 class Placement : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (UnderWindowManager()) ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    if (UnderWindowManager()) {
+      ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    }
     dir.Write("MSGDLG.DAT", SjisLines({"J7501=ロード,ロードしますか？,1,1", "J9006=エラー,読めません。,1,0"}));
     dir.Write("INPDLG.DAT", SjisLines({"J1202=パスワード,入力してください,パスワード,8,*,,1,1"}));
     Main_SetProgramFolder(dir.path());
