@@ -20,7 +20,7 @@ constexpr const char* kTries = "orvoPlaceTries";       // int: corrections left
 
 // How long after a show the window manager's own placement is put right,
 // and how often: enough for a slow virtual screen, never a fight with the user.
-constexpr qint64 kSettleMs = 3000;
+constexpr qint64 kSettleMs = 5000;
 constexpr int kMaxTries = 4;
 
 QElapsedTimer& Clock() {

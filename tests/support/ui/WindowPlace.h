@@ -32,7 +32,7 @@ inline bool Centred(QWidget* w) { return Centred(w->frameGeometry()); }
 // that a late move by the window manager is seen too.
 template <class Where>
 bool Settles(QWidget* w, Where where) {
-  if (!QTest::qWaitFor([&] { return w->isVisible() && Framed(w) && where(); }, 5000)) return false;
+  if (!QTest::qWaitFor([&] { return w->isVisible() && Framed(w) && where(); }, 10000)) return false;
   QTest::qWait(300);
   return where();
 }
