@@ -10,6 +10,36 @@ build="$top/build"
 prog="$build/ORVO"
 fake="$build/tests/exchange/fake_exchange_run"
 
+# ORVO runs once per user: a second one ends at once, silently. Say which
+# ORVO holds the lock, before anything is installed, built or started.
+# The lock as the program names it: the main window's class in the runtime
+# folder, else in the temporary folder with the user id.
+orvo_lock() {
+  if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ -d "$XDG_RUNTIME_DIR" ]; then
+    echo "${XDG_RUNTIME_DIR%/}/TMain_Frm.lock"
+  else
+    local t=${TMPDIR:-/tmp}
+    echo "${t%/}/TMain_Frm-$(id -u).lock"
+  fi
+}
+lock_holder() {  # path: the id of the process holding a flock on it, if any
+  local dev ino id
+  read -r dev ino < <(stat -L -c '%d %i' "$1" 2>/dev/null) || return 0
+  # /proc/locks names the file as major:minor:inode, the numbers in hex.
+  id=$(printf '%02x:%02x:%d' $(((dev >> 8) & 0xfff | ((dev >> 32) & ~0xfff))) \
+         $(((dev & 0xff) | ((dev >> 12) & ~0xff))) "$ino")
+  awk -v id="$id" '$2 == "FLOCK" && $6 == id { print $5; exit }' /proc/locks
+}
+lock=$(orvo_lock)
+holder=$(lock_holder "$lock")
+if [ -n "$holder" ]; then
+  folder=unknown
+  exe=$(readlink "/proc/$holder/exe" 2>/dev/null || true)
+  [ -n "$exe" ] && folder=$(dirname "${exe% (deleted)}")/
+  echo "run-orvo: ORVO already runs for this user (process $holder, folder $folder); ORVO runs once per user, so nothing was started." >&2
+  exit 1
+fi
+
 # A second run would take the first one's COM1 link and UDP port: refuse
 # before touching anything.
 running() {  # path of an executable: the ids of the processes that run it

@@ -73,7 +73,6 @@ TCEdit_Frm::TCEdit_Frm(QWidget* parent) : QWidget(parent) {
   Com_RMem->setGeometry(8, 40, 624, 380);
   Com_RMem->setLineWrapMode(QPlainTextEdit::NoWrap);
   Com_RMem->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Com_RMem->setFont(Orvo_FontNamed("ＭＳ ゴシック", 12));
   Reg_BitBtn = new QPushButton(this);
   Reg_BitBtn->setGeometry(8, 430, 108, 30);
   Chk_BitBtn = new QPushButton(this);
@@ -347,6 +346,7 @@ void TCEdit_Frm::Reg_BitBtnClick() {
 }
 
 void Lang_CEdit(TCEdit_Frm* f) {
+  f->setFont(Orvo_Font(12));
   f->setWindowTitle(U8("コマンドファイル編集"));
   f->Lcom_Lbl->setText(U8("コマンドファイル："));
   f->Lmenu_Lbl->setText(U8("メニュー："));

@@ -526,6 +526,7 @@ ComPrintMetrics ComPrint_Metrics(QPrinter* printer) {
 }
 
 void Lang_ComS(TComS_Frm* f) {
+  f->setFont(Orvo_Font(12));
   f->setWindowTitle(U8("コマンドファイル編集（ファイル選択）"));
   f->Area_GrpBox->setTitle(U8("データ格納領域"));
   f->Luser_Lbl->setText(U8("ユーザ名："));

@@ -55,7 +55,7 @@ TKV_FSel_Frm::TKV_FSel_Frm(QWidget* parent) : QWidget(parent) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowMinimizeButtonHint);
   setWindowTitle(U8("発信電話番号編集ソフトウェア"));
-  setFont(Orvo_FontNamed("ＭＳ Ｐゴシック", 12));
+  setFont(Orvo_Font(12));
   setFixedSize(720, 440);
 
   Area_GrpBox = new QGroupBox(U8("データ格納領域"), this);

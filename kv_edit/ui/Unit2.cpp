@@ -109,7 +109,7 @@ TKV_DEdt_frm::TKV_DEdt_frm(QWidget* parent) : QWidget(parent) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowMinMaxButtonsHint);
   setWindowTitle(U8("発信電話番号/カナ名定義"));
-  setFont(Orvo_FontNamed("ＭＳ Ｐゴシック", 12));
+  setFont(Orvo_Font(12));
   setFixedSize(480, 520);
   DEdt_Grid = new TKvGrid(this);
   DEdt_Grid->setObjectName("DEdt_Grid");

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -138,10 +139,7 @@ void TMain_Frm::FormCreate() {
   // load.
   TempFileDelete(ProgramDir + "LER????.TMP");
   // Centred on the screen at start.
-  if (QScreen* s = QGuiApplication::primaryScreen()) {
-    QRect g = s->availableGeometry();
-    move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-  }
+  CenterOnScreen(this);
 }
 
 void TMain_Frm::FormShow() {
@@ -251,6 +249,11 @@ void TMain_Frm::Prn_BitBtnClick() {
   QPrintDialog dlg(Orvo_Printer(), this);
   dlg.setOption(QAbstractPrintDialog::PrintToFile, false);
   dlg.setWindowTitle(U8("プリンタの設定"));
+  // A setup, not a print: its confirm button only takes the settings.
+  if (auto* box = dlg.findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+      ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
+  }
   dlg.exec();
 }
 

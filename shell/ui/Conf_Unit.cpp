@@ -17,23 +17,9 @@ Q_COREAPP_STARTUP_FUNCTION(FormRules_Install)
 QFont Orvo_Font(int pixelSize) { return Orvo_FontNamed("ＭＳ 明朝", pixelSize); }
 
 QFont Orvo_FontNamed(const char* utf8Name, int pixelSize) {
-  static const bool substituted = [] {
-    QFont::insertSubstitutions(U8("ＭＳ 明朝"), {U8("IPAMincho"), U8("IPA明朝"), U8("IPAexMincho")});
-    QFont::insertSubstitutions(U8("ＭＳ Ｐゴシック"), {U8("IPAPGothic"), U8("IPA Pゴシック")});
-    QFont::insertSubstitutions(U8("MS Sans Serif"), {U8("IPAPGothic"), U8("DejaVu Sans")});
-    return true;
-  }();
-  (void)substituted;
   QFont f(U8(utf8Name));
   f.setPixelSize(pixelSize);
   return f;
-}
-
-void CenterOnScreen(QWidget* w) {
-  QScreen* s = QGuiApplication::primaryScreen();
-  if (!s) return;
-  QRect g = s->geometry();
-  w->move((g.width() - w->width()) / 2, (g.height() - w->height()) / 2);
 }
 
 TNumberedDlg::TNumberedDlg(QWidget* parent) : QDialog(parent) {

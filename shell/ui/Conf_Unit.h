@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "shell/MsgFile.h"
+#include "shell/ui/Placement.h"
 
 // Frame of the numbered dialogs: fixed size, no title-bar buttons, on top
 // of other windows, and a row of OK (result 1), Cancel and Help buttons.
@@ -60,10 +61,8 @@ class TConf_Dlg : public TNumberedDlg {
 // Button captions shared by the confirmation and input dialogs.
 void Lang_Conf(TConf_Dlg* dlg);
 
-// The dialog centred on the screen, as both numbered dialogs place themselves.
-void CenterOnScreen(QWidget* w);
-
-// The program's one font, mapped to an installed Japanese font.
+// The program's one font, "ＭＳ 明朝" (drawn in the face FormRules_Install
+// substitutes for it).
 QFont Orvo_Font(int pixelSize);
 // Another of the layouts' fonts by its name ("ＭＳ Ｐゴシック", "MS Sans Serif").
 QFont Orvo_FontNamed(const char* utf8Name, int pixelSize);

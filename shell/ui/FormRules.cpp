@@ -4,10 +4,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QTranslator>
+
+#include "platform/ui/QtText.h"
+#include "shell/ui/Placement.h"
 
 namespace {
 
@@ -65,6 +71,27 @@ void ChooseIconTheme() {
   }
 }
 
+// Family names as fontconfig reports them, English and Japanese; the
+// fixed-pitch Mincho only (IPAMincho, not IPAPMincho or IPAexMincho, whose
+// Latin letters are proportional).
+void SubstituteFonts() {
+  const QStringList mincho{U8("IPAMincho"), U8("IPA明朝")};
+  QFont::insertSubstitutions(U8("ＭＳ 明朝"), mincho);
+  QFont::insertSubstitutions(U8("@ＭＳ 明朝"), mincho);
+  const QStringList pgothic{U8("IPAPGothic"), U8("IPA Pゴシック")};
+  QFont::insertSubstitutions(U8("ＭＳ Ｐゴシック"), pgothic);
+  QFont::insertSubstitutions(U8("MS Sans Serif"), pgothic);
+}
+
+void LoadToolkitTranslations(QCoreApplication* app) {
+  auto* t = new QTranslator(app);
+  if (t->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(t);
+  else
+    delete t;
+}
+
 }  // namespace
 
 void FormRules_Install() {
@@ -73,6 +100,9 @@ void FormRules_Install() {
   g_filter = new EnterPressesFocusedButton(app);
   app->installEventFilter(g_filter);
   QGuiApplication::setApplicationDisplayName(QString(""));
+  SubstituteFonts();
+  LoadToolkitTranslations(app);
+  Placement_Install();
 }
 
 void FormRules_SetPasswordChar(QLineEdit* edit, QChar ch) {

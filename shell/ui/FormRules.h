@@ -18,6 +18,14 @@
 //   button (TGlyphButton for the buttons that carry glyphs).
 // - A password edit shows the prompt file's character, never text in clear
 //   (FormRules_SetPasswordChar).
+// - The layouts' Windows font names draw in installed faces, decided here
+//   once: "ＭＳ 明朝" (and its vertical "@ＭＳ 明朝") in the fixed-pitch IPA
+//   Mincho, never the proportional IPA P Mincho, so that columns of
+//   full-width text line up and half-width katakana draw in the same face;
+//   "ＭＳ Ｐゴシック" and "MS Sans Serif" in IPA P Gothic.
+// - The toolkit's own dialogs (file, printer) speak Japanese: the toolkit's
+//   Japanese translations are loaded.
+// - Forms stand where the program puts them (Placement.h).
 //
 // FormRules_Install runs by itself when the application object of any of
 // the three programs is created (every one of them links the shared

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/ui/QtText.h"
+#include "shell/ui/Conf_Unit.h"
 
 TEFix_Dlg* EFix_Dlg = nullptr;
 
@@ -55,6 +56,7 @@ int TEFix_Dlg::ShowFix(const std::string& errText, std::string& line) {
 }
 
 void Lang_EFix(TEFix_Dlg* d) {
+  d->setFont(Orvo_Font(12));
   d->setWindowTitle(U8("ロードエラー行修正"));
   d->Lerr_Lbl->setText(U8("エラー："));
   d->Guide_Lbl->setText(U8("エラー行を修正してください。"));

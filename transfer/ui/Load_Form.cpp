@@ -16,6 +16,7 @@
 #include "shell/Language_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Conf_Unit.h"
 #include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/SelectionHost.h"
 
@@ -311,6 +312,7 @@ void TLoad_Frm::FormClose() {
 }
 
 void Lang_Load(TLoad_Frm* f) {
+  f->setFont(Orvo_Font(12));
   f->setWindowTitle(U8("ロード"));
   f->Luser_Lbl->setText(U8("ユーザ名:"));
   f->Ldata_Lbl->setText(U8("データタイプ:"));

@@ -1,0 +1,109 @@
+// Where the message and input dialogs and the forms stand. Offscreen the
+// window system has no frames; tools/under-wm.sh runs these cases again on
+// a virtual screen under a real window manager (ctest entry
+// "forms_under_window_manager"), which frames the windows, places
+// transient dialogs itself and sets ORVO_UNDER_WM.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include "platform/ui/QtText.h"
+#include "shell/Global_Unit.h"
+#include "shell/orvo/ComDlg_Unit.h"
+#include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Input_Unit.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/WindowPlace.h"
+
+namespace {
+
+class Placement : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (UnderWindowManager()) {
+      ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    }
+    dir.Write("MSGDLG.DAT", SjisLines({"J7501=ロード,ロードしますか？,1,1", "J9006=エラー,読めません。,1,0"}));
+    dir.Write("INPDLG.DAT", SjisLines({"J1202=パスワード,入力してください,パスワード,8,*,,1,1"}));
+    Main_SetProgramFolder(dir.path());
+    main = new TMain_Frm();
+    main->show();
+    main->activateWindow();
+    ASSERT_TRUE(Settles(main, [&] { return Centred(main); })) << "main window not centred";
+    // A form standing on top of the main window, as the connection form
+    // does when it asks for the password.
+    sub = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                   Qt::WindowStaysOnTopHint);
+    sub->setFixedSize(633, 408);
+    main->OpenSubform(sub);
+    ASSERT_TRUE(Settles(sub, [&] { return sub->pos() == main->frameGeometry().topLeft() + QPoint(0, 20); }))
+        << "subform not 20 px below the main window's top";
+  }
+  void TearDown() override {
+    delete sub;
+    delete main;
+    QApplication::processEvents();
+  }
+
+  TempDir dir;
+  TMain_Frm* main = nullptr;
+  QWidget* sub = nullptr;
+};
+
+TEST_F(Placement, MessageAndInputDialogsStandAtTheScreensCentreEveryTime) {
+  std::vector<QRect> frames;
+  for (int round = 0; round < 3; ++round) {
+    for (const char* number : {"7501", "9006"}) {
+      WhenModal([&](QDialog* d) {
+        frames.push_back(SettledCentredFrame(d));
+        d->done(1);
+      });
+      EXPECT_EQ(MsgDlg_Show(number), 1);
+    }
+    WhenModal([&](QDialog* d) {
+      frames.push_back(SettledCentredFrame(d));
+      d->done(2);
+    });
+    std::string text;
+    EXPECT_EQ(InpDlg_Show("1202", text), 2);
+  }
+  ASSERT_EQ(frames.size(), 9u);
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  for (const QRect& f : frames) {
+    EXPECT_TRUE(std::abs(f.center().x() - ScreenCentre().x()) <= 1 && std::abs(f.center().y() - ScreenCentre().y()) <= 1)
+        << "frame at " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height() << " on "
+        << screen.width() << "x" << screen.height();
+    EXPECT_EQ(f, frames[0]) << "the same place every time";
+  }
+}
+
+TEST_F(Placement, AFormShownAgainKeepsItsPlace) {
+  const QRect first = sub->geometry();
+  for (int round = 0; round < 4; ++round) {
+    sub->hide();
+    // Meanwhile another form and a message come and go, as a subform and
+    // its end message do.
+    WhenModal([](QDialog* d) { d->done(1); });
+    MsgDlg_Show("9006");
+    sub->show();
+    sub->raise();
+    sub->activateWindow();
+    EXPECT_TRUE(Settles(sub, [&] { return sub->geometry() == first; }))
+        << "round " << round << ": client at " << sub->geometry().x() << "," << sub->geometry().y()
+        << ", first at " << first.x() << "," << first.y();
+  }
+  // A form the program moves while it is hidden goes where it was put.
+  sub->hide();
+  const QPoint to = sub->pos() + QPoint(40, 10);
+  sub->move(to);
+  sub->show();
+  EXPECT_TRUE(Settles(sub, [&] { return sub->pos() == to; }))
+      << "frame at " << sub->pos().x() << "," << sub->pos().y() << ", put at " << to.x() << "," << to.y();
+}
+
+}  // namespace
