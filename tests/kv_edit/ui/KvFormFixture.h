@@ -28,11 +28,11 @@ class KvFormFixture : public ::testing::Test {
  protected:
   // KV_EDIT lists the current directory, so the data folder is made current
   // before the windows are made.
-  void OpenForms() {
+  void OpenForms(const std::string& msgDir = Source() + "/sample/KV_EDIT/") {
     char buf[4096];
     oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
     ASSERT_EQ(chdir(d.path().c_str()), 0);
-    kv::MsgDir = Source() + "/sample/KV_EDIT/";
+    kv::MsgDir = msgDir;
     kv::KV_FSel_Frm = main = new TKV_FSel_Frm();
     kv::KV_DEdt_frm = grid = new TKV_DEdt_frm();
     kv::conf_dlg = new Tconf_dlg();

@@ -14,7 +14,7 @@
 #include "kv_edit/ui/Unit2.h"
 #include "kv_edit/ui/Unit3.h"
 #include "platform/ui/QtText.h"
-#include "tests/support/TempDir.h"
+#include "tests/kv_edit/ui/KvFormFixture.h"
 #include "tests/support/ui/ModalHelper.h"
 #include "tests/support/ui/WindowPlace.h"
 
@@ -24,37 +24,20 @@ bool IsIpaMincho(const QString& family) {
   return family.compare(U8("IPAMincho"), Qt::CaseInsensitive) == 0 || family == U8("IPA明朝");
 }
 
-class KvPlacement : public ::testing::Test {
+class KvPlacement : public KvFormFixture {
  protected:
   void SetUp() override {
     if (UnderWindowManager()) {
       ASSERT_EQ(QGuiApplication::platformName(), "xcb");
     }
-    char buf[4096];
-    oldCwd = getcwd(buf, sizeof buf) ? buf : "/";
-    ASSERT_EQ(chdir(d.path().c_str()), 0);
     d.Write("KV-EDITMsgDlg.Dat", "J0001=T,M0001,1,0\r\nJ0002=T,M0002,1,1\r\n");
-    kv::MsgDir = d.path();
-    kv::KV_FSel_Frm = main = new TKV_FSel_Frm();
-    kv::KV_DEdt_frm = grid = new TKV_DEdt_frm();
-    kv::conf_dlg = new Tconf_dlg();
-    main->show();
+    ASSERT_NO_FATAL_FAILURE(OpenForms(d.path()));
     main->activateWindow();
   }
   void TearDown() override {
-    delete grid;
-    delete main;
-    delete kv::conf_dlg;
-    kv::KV_FSel_Frm = nullptr;
-    kv::KV_DEdt_frm = nullptr;
-    kv::conf_dlg = nullptr;
-    (void)chdir(oldCwd.c_str());
+    KvFormFixture::TearDown();
     QApplication::processEvents();
   }
-  TempDir d;
-  std::string oldCwd;
-  TKV_FSel_Frm* main = nullptr;
-  TKV_DEdt_frm* grid = nullptr;
 };
 
 TEST_F(KvPlacement, MessagesStandAtTheScreensCentre) {
