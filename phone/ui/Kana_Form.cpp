@@ -126,15 +126,6 @@ class OwnerKeyValidator : public QValidator {
   int mode_;
 };
 
-// Ctrl+Tab and Ctrl+Shift+Tab leave a grid, whose cells take Tab itself:
-// +1 forward, -1 backward, 0 for any other key.
-int LeaveDirection(const QKeyEvent* k) {
-  const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
-  if (!(mods & Qt::ControlModifier) || (mods & (Qt::AltModifier | Qt::MetaModifier))) return 0;
-  if (k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier))) return -1;
-  return k->key() == Qt::Key_Tab ? 1 : 0;
-}
-
 class CellDelegate : public QStyledItemDelegate {
  public:
   CellDelegate(const int* mode, QObject* parent) : QStyledItemDelegate(parent), mode_(mode) {}
@@ -152,15 +143,11 @@ class CellDelegate : public QStyledItemDelegate {
   }
 
  protected:
-  // Enter moves on to the next cell as Tab does. Ctrl+Tab is no Tab to the
-  // cell: it goes to the grid, which leaves for the form's next control.
+  // Enter moves on to the next cell as Tab does; Ctrl+Tab leaves the grid
+  // by the form rules.
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
-      if (LeaveDirection(k) != 0 && parent()) {
-        QApplication::sendEvent(parent(), k);
-        return true;
-      }
       if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
           (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -445,14 +432,6 @@ void TKana_Fm::EnterGrid(QTableWidget* g) {
   RowButtons(false);
 }
 
-void TKana_Fm::LeaveGrid(QTableWidget* g, bool forward) {
-  // What is being typed in the cell is kept, and the form's tab order is
-  // followed from the grid, not from the cell editor it made.
-  CloseEditor(g);
-  g->setFocus(Qt::OtherFocusReason);
-  QWidget::focusNextPrevChild(forward);
-}
-
 // ---- showing and loading ----
 
 void TKana_Fm::showEvent(QShowEvent* e) {
@@ -734,13 +713,9 @@ bool TKana_Fm::eventFilter(QObject* watched, QEvent* e) {
     // Enter on the grid itself (no cell being typed in) moves on as Tab.
     if (watched == t && e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
-      // Leaving keeps a row selection for the buttons to act on.
-      if (const int dir = LeaveDirection(k)) {
-        LeaveGrid(t, dir > 0);
-        return true;
-      }
       // Moving or typing from the keyboard after a row selection goes back
-      // to cell editing, as a press on a cell does.
+      // to cell editing, as a press on a cell does. Ctrl+Tab leaves the grid
+      // before it comes here (FormRules), keeping the rows for the buttons.
       const bool modifierOnly = k->key() == Qt::Key_Shift || k->key() == Qt::Key_Control ||
                                 k->key() == Qt::Key_Alt || k->key() == Qt::Key_Meta;
       if (!modifierOnly && t->editTriggers() == QAbstractItemView::NoEditTriggers) {

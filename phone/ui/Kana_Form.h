@@ -105,9 +105,6 @@ class TKana_Fm : public QWidget {
   void RowButtons(bool on);
   // The focus came into a grid from another control.
   void EnterGrid(QTableWidget* g);
-  // Ctrl+Tab (forward) or Ctrl+Shift+Tab: on to the form's next or previous
-  // control, past the grid's own cells.
-  void LeaveGrid(QTableWidget* g, bool forward);
   bool PrintList();
   QString Cell(QTableWidget* g, int row, int col) const;
   std::string CellBytes(QTableWidget* g, int row, int col) const;

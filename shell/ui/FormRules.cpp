@@ -1,5 +1,6 @@
 #include "shell/ui/FormRules.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -34,6 +35,75 @@ class EnterPressesFocusedButton : public QObject {
     // A held key presses once: the repeats would answer the message that
     // the first press opened before the user has read it.
     if (!k->isAutoRepeat()) b->click();
+    return true;
+  }
+};
+
+// Ctrl+Tab and Ctrl+Shift+Tab leave a grid whose cells take Tab, as they
+// leave a Windows string grid: +1 forward, -1 backward, 0 for any other key.
+int LeaveDirection(const QKeyEvent* k) {
+  const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
+  if (!(mods & Qt::ControlModifier) || (mods & (Qt::AltModifier | Qt::MetaModifier))) return 0;
+  if (k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (mods & Qt::ShiftModifier))) return -1;
+  return k->key() == Qt::Key_Tab ? 1 : 0;
+}
+
+// The view's state, commit and close and a widget's focus step are
+// protected; a member pointer named through a subclass reaches them.
+struct ViewSteps : QAbstractItemView {
+  // Commits the cell editor that is open, keeping what was typed, and closes it.
+  static void CommitAndClose(QAbstractItemView* v, QWidget* editor) {
+    State (QAbstractItemView::*state)() const = &ViewSteps::state;
+    if ((v->*state)() != EditingState) return;
+    void (QAbstractItemView::*commit)(QWidget*) = &ViewSteps::commitData;
+    void (QAbstractItemView::*close)(QWidget*, QAbstractItemDelegate::EndEditHint) = &ViewSteps::closeEditor;
+    (v->*commit)(editor);
+    (v->*close)(editor, QAbstractItemDelegate::NoHint);
+  }
+};
+
+struct FocusChain : QWidget {
+  static void Step(QWidget* from, bool forward) {
+    bool (QWidget::*step)(bool) = &FocusChain::focusNextPrevChild;
+    (from->*step)(forward);
+  }
+};
+
+// The view with Tab key navigation that w is, or whose open cell editor w
+// is in.
+QAbstractItemView* TabbingView(QWidget* w, QWidget** editor) {
+  *editor = nullptr;
+  for (QWidget* p = w; p && !p->isWindow(); p = p->parentWidget()) {
+    auto* v = qobject_cast<QAbstractItemView*>(p);
+    if (!v) continue;
+    if (p != w && !v->viewport()->isAncestorOf(w)) return nullptr;
+    if (!v->tabKeyNavigation()) return nullptr;
+    for (QWidget* e = w; e != v; e = e->parentWidget())
+      if (e->parentWidget() == v->viewport()) *editor = e;
+    return v;
+  }
+  return nullptr;
+}
+
+// Qt's item views take Ctrl+Tab as Tab to the next cell, so a grid could
+// not be left from the keyboard. What is being typed in the cell is kept,
+// and the window's tab order is followed from the grid, not from the cell
+// editor it made.
+class CtrlTabLeavesGrid : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || !o->isWidgetType()) return false;
+    const int dir = LeaveDirection(static_cast<QKeyEvent*>(e));
+    if (dir == 0) return false;
+    QWidget* editor = nullptr;
+    QAbstractItemView* v = TabbingView(static_cast<QWidget*>(o), &editor);
+    if (!v) return false;
+    if (editor) ViewSteps::CommitAndClose(v, editor);
+    v->setFocus(Qt::OtherFocusReason);
+    if (v->parentWidget()) FocusChain::Step(v->parentWidget(), dir > 0);
     return true;
   }
 };
@@ -99,6 +169,7 @@ void FormRules_Install() {
   if (!app || g_filter) return;
   g_filter = new EnterPressesFocusedButton(app);
   app->installEventFilter(g_filter);
+  app->installEventFilter(new CtrlTabLeavesGrid(app));
   QGuiApplication::setApplicationDisplayName(QString(""));
   SubstituteFonts();
   LoadToolkitTranslations(app);

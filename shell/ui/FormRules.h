@@ -7,6 +7,9 @@
 //   the form names as its default (setDefault(true) on that button only).
 //   A one-line edit that must act on Enter connects its returnPressed;
 //   otherwise Enter in it does nothing outside dialogs.
+// - Ctrl+Tab and Ctrl+Shift+Tab leave a grid that takes Tab from cell to
+//   cell (an item view with tabKeyNavigation on) for the window's next or
+//   previous control, also from an open cell editor, whose text is kept.
 // - A window's title is exactly its caption: the application's display
 //   name is empty, so the window system appends nothing.
 // - A form whose border has no buttons (no border icons, no title-bar

@@ -365,6 +365,15 @@ TEST_F(Page1, ModesKeysAndTheWindowsOwnClose) {
   QTest::keyClick(editor, Qt::Key_Return);
   EXPECT_EQ(p.Grid().Cell(1, 7), "12");
   EXPECT_EQ(p.StringGrid1->currentIndex().row(), 8);
+  // Ctrl+Tab leaves the grid for the first button, keeping the text typed.
+  p.StringGrid1->edit(p.Model()->index(8, 0));
+  editor = p.StringGrid1->indexWidget(p.Model()->index(8, 0));
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, "7");
+  QTest::keyClick(editor, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(p.Grid().Cell(1, 8), "7");
+  EXPECT_EQ(p.focusWidget(), p.Copy_BitBtn);
 
   // Text with no Shift-JIS form is refused and the old value kept.
   EXPECT_FALSE(p.Model()->setData(p.Model()->index(0, 0), QString::fromUtf8("\xF0\x9F\x98\x80"), Qt::EditRole));

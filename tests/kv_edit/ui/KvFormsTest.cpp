@@ -135,6 +135,14 @@ TEST_F(KvForms, ListChooseReadEditRegisterAndBack) {
   QTest::keyClick(Editor(), Qt::Key_Tab);
   EXPECT_EQ(grid->Cell(2, 1), U8("ｼﾃﾝﾟ |Aｱｲｳ"));
   EXPECT_EQ(grid->DEdt_Grid->currentRow(), 1);
+  // Ctrl+Tab leaves the grid for Register, keeping the text typed.
+  ASSERT_TRUE(grid->DEdt_Grid->Editing());
+  const QString read = Editor()->text();
+  Type("77");
+  QTest::keyClick(Editor(), Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(grid->Cell(1, 2), read + "77");
+  EXPECT_EQ(grid->focusWidget(), grid->Reg_BitBtn);
+  grid->SetCell(1, 2, read);
 
   // A number read with letters: Register shows the row, writes nothing.
   std::string before = d.Read("Office.CMD");

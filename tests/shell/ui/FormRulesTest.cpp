@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTest>
 #include <cstdlib>
 
@@ -162,6 +163,49 @@ TEST_F(FormRules, PasswordEditShowsThePromptFilesCharacter) {
     EXPECT_EQ(text, "ab12");
   }
   ProgramDir = dir.path();
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab (as Backtab, or as Tab with Shift) leave a
+// grid that takes Tab, from its open cell editor or from the grid itself,
+// keeping the text typed; a plain Tab stays in the grid.
+TEST_F(FormRules, CtrlTabLeavesAGridThatTakesTab) {
+  struct Row {
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    bool editing;
+    int lands;  // 0 the edit before the grid, 1 the grid, 2 the button after
+  } rows[] = {
+      {Qt::Key_Tab, Qt::ControlModifier, true, 2},
+      {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, true, 0},
+      {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, true, 0},
+      {Qt::Key_Tab, Qt::ControlModifier | Qt::KeypadModifier, false, 2},
+      {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, false, 0},
+      {Qt::Key_Tab, Qt::NoModifier, true, 1},
+  };
+  for (const Row& r : rows) {
+    QWidget w;
+    auto* before = new QLineEdit(&w);
+    auto* grid = new QTableWidget(2, 2, &w);
+    auto* after = new QPushButton(&w);
+    grid->setTabKeyNavigation(true);
+    grid->setGeometry(0, 30, 200, 100);
+    after->move(0, 140);
+    w.show();
+    grid->setItem(0, 0, new QTableWidgetItem);
+    grid->setCurrentCell(0, 0);
+    grid->setFocus();
+    if (r.editing) {
+      grid->editItem(grid->item(0, 0));
+      ASSERT_NE(w.focusWidget(), grid);
+      QTest::keyClicks(w.focusWidget(), "ab");
+    }
+    QTest::keyClick(w.focusWidget(), r.key, r.mods);
+    QWidget* lands[] = {before, grid, after};
+    QWidget* f = w.focusWidget();
+    EXPECT_TRUE(f == lands[r.lands] || lands[r.lands]->isAncestorOf(f)) << &r - rows;
+    if (r.editing) EXPECT_EQ(grid->item(0, 0)->text(), "ab") << &r - rows;
+    if (r.lands == 1) EXPECT_EQ(grid->currentColumn(), 1) << &r - rows;
+  }
 }
 
 // What the window system shows: toolkits append the application's display
