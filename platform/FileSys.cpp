@@ -249,6 +249,9 @@ int ReplaceTarget(const std::string& path, std::string& target) {
     }
     if (!S_ISLNK(st.st_mode)) {
       if (S_ISDIR(st.st_mode)) return EISDIR;
+      // A pipe or a device behind a name is no file to rewrite: a rename
+      // would put a plain file in its place.
+      if (!S_ISREG(st.st_mode)) return EINVAL;
       // Permission bits alone do not stop root; a file with none to write
       // is the dealer's protection and is refused for everyone.
       if ((st.st_mode & 0222) == 0) return EACCES;

@@ -135,6 +135,14 @@ TEST(ReplaceTarget, ALinkToAProtectedFileOrALoopIsRefused) {
   EXPECT_EQ(fsys::ReplaceFile(d.path() + "Loop1.cmd", "new"), ELOOP);
   EXPECT_TRUE(IsLink(d.path() + "Loop1.cmd"));
   EXPECT_EQ(EntryCount(d.path()), 4u);  // real, Link, Loop1, Loop2
+
+  // A link to a pipe: the pipe stays a pipe.
+  ASSERT_EQ(::mkfifo((d.path() + "real/Pipe").c_str(), 0666), 0);
+  ASSERT_EQ(::symlink("real/Pipe", (d.path() + "Piped.cmd").c_str()), 0);
+  EXPECT_EQ(fsys::ReplaceFile(d.path() + "Piped.cmd", "new"), EINVAL);
+  struct stat st;
+  ASSERT_EQ(::stat((d.path() + "real/Pipe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(ReplaceTarget, ALinkToAFileNotYetMadeCreatesIt) {
