@@ -86,7 +86,9 @@ bool OutFile::Open(const std::string& path, bool list) {
   (void)Close();
   // Truncated in place: a protected list is refused, a linked one written
   // through, as with every file the programs rewrite.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string target;
+  if (fsys::ReplaceTarget(path, target) != 0) return false;
+  fd_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) return false;
   list_ = list;
   // The emptied list must be on disk before anything is sent, or an end

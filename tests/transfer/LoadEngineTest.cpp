@@ -267,6 +267,14 @@ TEST_F(LoadUdp, UncreatableErrorListEndsTheLoadBeforePassTwo) {
   EXPECT_EQ(sent.back().first, 0x8F);
 }
 
+// A write-protected list is the dealer's: refused (root too), never emptied.
+TEST_F(LoadUdp, ProtectedErrorListIsRefusedAndKept) {
+  const std::string list = dir.Write("CONTROL.ERR", "dealer kept list");
+  ASSERT_EQ(::chmod(list.c_str(), 0444), 0);
+  EXPECT_EQ(RunLoad(MakeParams(5, "CMD.DAT", kCmdFile, true)), 100);
+  EXPECT_EQ(dir.Read("CONTROL.ERR"), "dealer kept list");
+}
+
 TEST_F(LoadUdp, DisconnectNoticeStopsAllSending) {
   fake.NoticeOn(0x41);
   EXPECT_EQ(RunLoad(MakeParams(5, "CMD.DAT", kCmdFile, true)), 300);
