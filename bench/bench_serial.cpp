@@ -225,6 +225,9 @@ int main(int argc, char** argv) {
                 report.seconds["bare_long_read"] * 1e3);
     ok = KeepsFloor("frame_ratio", report.seconds["bare_long_read"] / report.seconds["long_frame"], 0.18);
   }
-  ok = KeepsFloor("ratio", (bare + pauses) / measured, 0.5) && ok;
+  // The round trip is almost all prescribed pause, so this ratio stays near
+  // 1 whatever the bytes cost (the frame ratio above watches those); its
+  // floor catches a wait of the program's own beyond a fifth of the pause.
+  ok = KeepsFloor("ratio", (bare + pauses) / measured, 0.8) && ok;
   return ok ? 0 : 1;
 }
