@@ -80,7 +80,7 @@ std::string FreeUdpPort() {
 TEST(FakeRun, ComLinkLivesAsLongAsTheFakeAndASecondOneTouchesNothing) {
   TempDir dir;
   const std::string link = dir.path() + "ports/com1";
-  const std::string port = std::to_string(20000 + getpid() % 20000);
+  const std::string port = FreeUdpPort();
   pid_t first = StartFake(dir.path(), port);
   ASSERT_TRUE(WaitFor([&] { return !LinkTarget(link).empty(); }));
   const std::string target = LinkTarget(link);
