@@ -121,8 +121,6 @@ std::string ComList_RowField(std::string_view row, int n) {
   return std::string(row.substr(pos, t == std::string_view::npos ? std::string_view::npos : t - pos));
 }
 
-std::string ComList_SelName(std::string_view row) { return ComList_RowField(row, 4); }
-
 std::string ComList_Trim(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;

@@ -46,8 +46,6 @@ std::string ComList_Row(const ComListFile& f);
 std::string ComList_BaseName(std::string_view fileName);
 // Field n (from 0) of a tab-separated row; the last field runs to the end.
 std::string ComList_RowField(std::string_view row, int n);
-// The text after the fourth tab: the file's name without extension.
-std::string ComList_SelName(std::string_view row);
 
 // Blanks (bytes up to 0x20) taken off both ends.
 std::string ComList_Trim(std::string_view s);

@@ -32,13 +32,13 @@ TEST(ComListRow, NameCutDateTimeAndWholeName) {
   for (const Row& r : rows) {
     std::string row = ComList_Row({r.file, "2026-12-09", "08:07:06"});
     EXPECT_EQ(row, r.title + "\t2026-12-09\t08:07:06\t\t" + r.whole) << r.file;
-    EXPECT_EQ(ComList_SelName(row), r.whole);
+    EXPECT_EQ(ComList_RowField(row, 4), r.whole);
     EXPECT_EQ(ComList_RowField(row, 0), r.title);
     EXPECT_EQ(ComList_RowField(row, 2), "08:07:06");
   }
   // The whole name may hold tabs of its own: all of it follows the 4th tab.
-  EXPECT_EQ(ComList_SelName("a\tb\tc\t\tname\twith tab"), "name\twith tab");
-  EXPECT_EQ(ComList_SelName("no tabs"), "");
+  EXPECT_EQ(ComList_RowField("a\tb\tc\t\tname\twith tab", 4), "name\twith tab");
+  EXPECT_EQ(ComList_RowField("no tabs", 4), "");
 }
 
 TEST(ComListNames, NewCopyUsableAndListed) {
