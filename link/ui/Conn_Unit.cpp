@@ -178,7 +178,9 @@ TConn_Frm::TConn_Frm(QWidget* parent) : QWidget(parent) {
   At_Pnl->hide();
 
   for (QRadioButton* r : {Ct1_RdoBtn, Ct2_RdoBtn, Ct3_RdoBtn, Mc1_RdoBtn, Mc2_RdoBtn, Mc3_RdoBtn})
-    connect(r, &QRadioButton::clicked, this, &TConn_Frm::KindOrProcedureClick);
+    connect(r, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) KindOrProcedureClick();
+    });
   connect(Conn_BitBtn, &QPushButton::clicked, this, &TConn_Frm::Conn_BitBtnClick);
   connect(Reg_BitBtn, &QPushButton::clicked, this, &TConn_Frm::Reg_BitBtnClick);
   connect(Exit_BitBtn, &QPushButton::clicked, this, &TConn_Frm::Exit_BitBtnClick);

@@ -179,7 +179,7 @@ TEnv_Frm::TEnv_Frm(QWidget* parent) : QWidget(parent) {
   Ext_BitBtn->setGeometry(525, 374, 100, 30);
 
   connect(Connect_TCtl, &QTabBar::currentChanged, this, &TEnv_Frm::Connect_TCtlChange);
-  connect(Public_ChkBox, &QCheckBox::clicked, this, &TEnv_Frm::Public_ChkBoxClick);
+  connect(Public_ChkBox, &QCheckBox::toggled, this, &TEnv_Frm::Public_ChkBoxClick);
   // Only the user's choice fills the commands, not the index set on show.
   connect(Modem_CmbBox, &QComboBox::activated, this, &TEnv_Frm::Modem_CmbBoxChange);
   connect(CtlFile_BitBtn, &QPushButton::clicked, this, &TEnv_Frm::CtlFile_BitBtnClick);

@@ -68,8 +68,9 @@ TEST_F(EnvLayout, NoControlOfEitherPageCoversAnother) {
   ASSERT_TRUE(f->isVisible());
   // Every control of the COM page shows when the public line is allowed.
   f->Connect_TCtl->setCurrentIndex(0);
+  f->Public_ChkBox->setChecked(false);
+  EXPECT_FALSE(f->Cmd_GrpBox->isVisible());
   f->Public_ChkBox->setChecked(true);
-  f->Public_ChkBoxClick();
   ASSERT_TRUE(f->Cmd_GrpBox->isVisible());
   std::vector<std::string> faults;
   Faults(f, faults);
@@ -95,6 +96,11 @@ TEST_F(EnvLayout, NoControlOfTheConnectionFormCoversAnother) {
   // The public line with automatic dialling shows the most controls.
   Conn_Frm->Ct2_RdoBtn->click();
   Conn_Frm->Mc1_RdoBtn->click();
+  ASSERT_TRUE(Conn_Frm->Tn_GrpBox->isVisible());
+  // A choice set without a click lays the form out too.
+  Conn_Frm->Mc2_RdoBtn->setChecked(true);
+  EXPECT_FALSE(Conn_Frm->Tn_GrpBox->isVisible());
+  Conn_Frm->Mc1_RdoBtn->setChecked(true);
   ASSERT_TRUE(Conn_Frm->Tn_GrpBox->isVisible());
   std::vector<std::string> faults;
   Faults(Conn_Frm, faults);
