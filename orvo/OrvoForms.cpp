@@ -100,7 +100,7 @@ void OrvoForms_CreateSecond() {
     if (!f) return false;
     auto selected = [](const QListWidget* l) {
       const QList<QListWidgetItem*> items = l->selectedItems();
-      return items.isEmpty() ? QString() : items.front()->text().section('\t', 0, 0);
+      return items.isEmpty() ? QString() : FSel_RowText(items.front()).section('\t', 0, 0);
     };
     user = f->User_Lbl->text();
     dataType = selected(f->Dsyu_OTabLstBox);

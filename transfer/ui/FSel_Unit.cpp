@@ -59,7 +59,10 @@ int SelectedRow(const QListWidget* l) {
 }
 
 void Fill(TTabListBox* l, const std::vector<FSel_Row>& rows) {
-  for (const FSel_Row& r : rows) l->addItem(ToQ(r.text));
+  for (const FSel_Row& r : rows) {
+    auto* item = new QListWidgetItem(ToQ(r.text), l);
+    item->setData(FSEL_FULL_TEXT_ROLE, item->text());
+  }
 }
 
 // The stop of the name column in the kind and part lists, dialog units.
@@ -91,7 +94,7 @@ void FitColumns(TTabListBox* l, int nameStopDu) {
   int dateW = fm.horizontalAdvance(QStringLiteral("0000-00-00"));
   int timeW = fm.horizontalAdvance(QStringLiteral("00:00:00"));
   for (int i = 0; i < l->count(); ++i) {
-    QStringList cols = l->item(i)->text().split(QLatin1Char('\t'));
+    QStringList cols = FSel_RowText(l->item(i)).split(QLatin1Char('\t'));
     if (cols.size() < 3) continue;
     dateW = std::max(dateW, fm.horizontalAdvance(cols[cols.size() - 2]));
     timeW = std::max(timeW, fm.horizontalAdvance(cols.back()));
@@ -111,7 +114,7 @@ void FitColumns(TTabListBox* l, int nameStopDu) {
   // there shows its name alone, a command file has no comment.
   for (int i = 0; i < l->count(); ++i) {
     QListWidgetItem* item = l->item(i);
-    QStringList cols = item->text().split(QLatin1Char('\t'));
+    QStringList cols = FSel_RowText(item).split(QLatin1Char('\t'));
     const int n = static_cast<int>(cols.size());
     if (n - 1 > static_cast<int>(stops.size())) continue;  // not a row of this list
     const int first = static_cast<int>(stops.size()) - (n - 1);
@@ -129,6 +132,11 @@ void FitColumns(TTabListBox* l, int nameStopDu) {
 }
 
 }  // namespace
+
+QString FSel_RowText(const QListWidgetItem* item) {
+  const QVariant full = item->data(FSEL_FULL_TEXT_ROLE);
+  return full.isValid() ? full.toString() : item->text();
+}
 
 QValidator::State RangeKeyValidator::validate(QString& input, int&) const {
   for (QChar c : input) {

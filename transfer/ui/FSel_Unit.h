@@ -32,6 +32,11 @@ class RangeKeyValidator : public QValidator {
 
 constexpr int WM_SELECTION_CLOSE = 101;  // QEvent::User + 101
 
+// A row of the kind, part and command-file lists keeps its whole text here:
+// the text shown may be cut with "…" to fit its column.
+constexpr int FSEL_FULL_TEXT_ROLE = Qt::UserRole + 2;
+QString FSel_RowText(const QListWidgetItem* item);
+
 class TFSel_Frm : public QWidget {
   Q_OBJECT
  public:

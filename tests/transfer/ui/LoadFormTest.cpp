@@ -207,7 +207,9 @@ TEST_F(LoadForm, EachLoadShowsOnlyItsOwnProgress) {
 
 // Started from the selection form of either system type, the load form
 // shows that form's user label and the data kind with the chosen part's
-// name or command file in brackets.
+// name or command file in brackets, whole however narrow the list shows it.
+constexpr const char* kLongPart = "キー設定（全内線の多機能キーと外線キーの割付けを一度に書き込む）";
+
 class LoadFromSelection : public LoadForm {
  protected:
   void SetUp() override {
@@ -216,7 +218,7 @@ class LoadFromSelection : public LoadForm {
     main = new TMain_Frm();
     OrvoForms_CreateSecond();
     main->show();
-    dir.Write("data/CONTROL.DAT", WithCrLf(Sjis(std::string("@キー設定;M01\n") + kLoadControl)));
+    dir.Write("data/CONTROL.DAT", WithCrLf(Sjis("@" + std::string(kLongPart) + ";M01\n" + kLoadControl)));
     dir.Write("data/USER.INF", Sjis("見本販売店") + "\r\n");
     dir.Write("data/M01.DAT", FileOf({"/S/", "0001=5;"}));
     dir.Write("data/Job.CMD", FileOf({"/S/", "0002=6;"}));
@@ -231,7 +233,7 @@ class LoadFromSelection : public LoadForm {
   }
   // Loads the sub-row of the kind row that names kind; the load form's
   // user and data-type labels as they were shown.
-  std::pair<QString, QString> LoadThrough(TFSel_Frm* sel, int kind, TTabListBox* sub, QString& kindText) {
+  std::pair<QString, QString> LoadThrough(TFSel_Frm* sel, int kind, TTabListBox* sub, QString& shown) {
     main->Load_BitBtnClick();
     EXPECT_TRUE(sel->isVisible());
     int row = -1;
@@ -240,7 +242,7 @@ class LoadFromSelection : public LoadForm {
     if (row < 0) return {};
     sel->Dsyu_OTabLstBox->setCurrentRow(row);
     sub->setCurrentRow(0);
-    kindText = sel->Dsyu_OTabLstBox->item(row)->text().section('\t', 0, 0);
+    shown = sub->item(0)->text().section('\t', 0, 0);
     sel->Def_BitBtn->click();
     TLoad_Frm* f = SystemType == 1 ? static_cast<TLoad_Frm*>(LoadZNT_Frm) : Load_Frm;
     EXPECT_TRUE(WaitUntil([&] { return !f->Running() && sel->isVisible(); }));
@@ -252,10 +254,11 @@ class LoadFromSelection : public LoadForm {
 TEST_F(LoadFromSelection, UserAndDataTypeOfBothSystemTypes) {
   SystemType = 0;
   Global_FillDataKinds(0);
-  QString kindText;
-  auto [user, data] = LoadThrough(FSel_Frm, 4, FSel_Frm->Prg_OTabLstBox, kindText);
+  QString shown;
+  auto [user, data] = LoadThrough(FSel_Frm, 4, FSel_Frm->Prg_OTabLstBox, shown);
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "the list cuts the part's name";
   EXPECT_EQ(user, QString::fromUtf8("見本販売店"));
-  EXPECT_EQ(data, kindText + QString::fromUtf8("[キー設定]"));
+  EXPECT_EQ(data, ToQ(std::string(DataKindNames[4])) + "[" + QString::fromUtf8(kLongPart) + "]");
   EXPECT_EQ(LoadFileName, "M01.DAT");
   EXPECT_EQ(seen, (std::vector<std::string>{"M7501", "M5501"}));
   FSel_Frm->Exit_BitBtn->click();
@@ -263,9 +266,9 @@ TEST_F(LoadFromSelection, UserAndDataTypeOfBothSystemTypes) {
   SystemType = 1;
   Global_FillDataKinds(1);
   seen.clear();
-  std::tie(user, data) = LoadThrough(FSelZNT_Frm, 7, FSelZNT_Frm->Com_OTabLstBox, kindText);
+  std::tie(user, data) = LoadThrough(FSelZNT_Frm, 7, FSelZNT_Frm->Com_OTabLstBox, shown);
   EXPECT_EQ(user, QString::fromUtf8("見本販売店"));
-  EXPECT_EQ(data, kindText + "[Job]");
+  EXPECT_EQ(data, ToQ(std::string(DataKindNamesZNT[7])) + "[Job]");
   EXPECT_EQ(seen, (std::vector<std::string>{"M7501", "M5501"}));
   EXPECT_EQ(script.Pieces(), (std::vector<std::string>{"0:A000105", "1:A000206"}));
   FSelZNT_Frm->Exit_BitBtn->click();
