@@ -467,7 +467,7 @@ bool TComS_Frm::PrintFile(const std::string& path, int& message) {
     return false;
   }
   QPrinter* printer = Orvo_Printer();
-  if (!printer) {
+  if (!Orvo_PrinterReady(printer)) {
     message = 9091;
     return false;
   }

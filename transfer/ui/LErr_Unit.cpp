@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QScrollBar>
 
 #include "link/ui/PathPick.h"
@@ -343,11 +342,7 @@ void TLErr_Frm::Prn_BitBtnClick() {
 
 bool TLErr_Frm::PrintLines() {
   QPrinter* printer = Orvo_Printer();
-  if (!printer) return false;
-  // Native output needs a printer that the print system knows.
-  if (printer->outputFormat() == QPrinter::NativeFormat &&
-      (printer->printerName().isEmpty() || QPrinterInfo::printerInfo(printer->printerName()).isNull()))
-    return false;
+  if (!Orvo_PrinterReady(printer)) return false;
   printer->setDocName(QString::fromLatin1(lerr::kJobName));
   const QFont font = LErr_PrintFont();
   const int fontH = QFontMetrics(font, printer).height();
