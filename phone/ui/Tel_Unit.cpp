@@ -27,15 +27,18 @@ TTel_Frm* Tel_Frm = nullptr;
 namespace {
 
 // The dump listing on the program's printer. Runs on the receive thread;
-// the font is made on the UI thread beforehand.
+// the font is made, and whether the printer is ready decided, on the UI
+// thread beforehand.
 class QtDumpCanvas : public TelPrintCanvas {
  public:
-  QtDumpCanvas() : font_(Orvo_Font(12)) { font_.setPointSize(8); }
+  explicit QtDumpCanvas(const std::atomic<bool>& ready) : ready_(ready), font_(Orvo_Font(12)) {
+    font_.setPointSize(8);
+  }
   bool Begin(const std::string& jobName) override {
-    printer_ = Orvo_Printer();
     // With no printer the job would vanish without a word: it is refused,
     // and the form says so.
-    if (!Orvo_PrinterReady(printer_)) return false;
+    if (!ready_) return false;
+    printer_ = Orvo_Printer();
     printer_->setDocName(QString::fromStdString(jobName));
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_)) {
@@ -61,6 +64,7 @@ class QtDumpCanvas : public TelPrintCanvas {
   }
 
  private:
+  const std::atomic<bool>& ready_;
   QFont font_;
   QPrinter* printer_ = nullptr;
   std::unique_ptr<QPainter> painter_;
@@ -73,7 +77,7 @@ class QtDumpCanvas : public TelPrintCanvas {
 // file, the printer and the abort code.
 class TTel_Frm::Outputs : public TelStreamOutputs {
  public:
-  explicit Outputs(TTel_Frm* f) : f_(f) {}
+  explicit Outputs(TTel_Frm* f) : f_(f), canvas_(f->printerReady_) {}
   void ShowLine(int line, const std::string& text) override {
     TTel_Frm* f = f_;
     QMetaObject::invokeMethod(f, [f, line, text] { f->DispLine_Show(line, text); }, Qt::QueuedConnection);
@@ -398,9 +402,9 @@ void TTel_Frm::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TTel_Frm::SwitchOutput(int mode) {
-  // The program's printer is made on the UI thread, before the receive
-  // thread prints on it.
-  if (mode == 2) Orvo_Printer();
+  // The program's printer is made and looked at on the UI thread, before
+  // the receive thread prints on it.
+  if (mode == 2) printerReady_ = Orvo_PrinterReady(Orvo_Printer());
   std::lock_guard<std::mutex> g(cs_);
   FileName_Lbl->setEnabled(mode == 1);
   Chg_BitBtn->setEnabled(mode == 1);

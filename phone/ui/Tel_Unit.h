@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -104,6 +105,9 @@ class TTel_Frm : public QWidget {
   std::unique_ptr<TCommWatch> watch_;
   std::unique_ptr<UserTimer> timer_;
   std::mutex cs_;  // the output switch
+  // Whether the printer could take the dump, decided on the UI thread when
+  // the output is switched to it; the receive thread only reads it.
+  std::atomic<bool> printerReady_{false};
   std::map<uint8_t, QPushButton*> buttons_;
   bool TelKeyLatch = false;
   bool sessionOpen_ = false;
