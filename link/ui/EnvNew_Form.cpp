@@ -322,7 +322,7 @@ void TEnv_Frm::DataSet_BitBtnClick() {
   if (!AcceptPath(ENV_DATA_DIR, r.path)) return;
   DataSet_Lbl->setText(r.path);
   std::string name;
-  if (UsrFile_Read(fsys::WithSlash(r.path.toStdString()), name)) UsrName_Edt->setText(ToQ(name));
+  if (UsrFile_Read(fsys::WithSlash(r.pathOnDisk), name)) UsrName_Edt->setText(ToQ(name));
   else UsrName_Edt->clear();
 }
 
