@@ -87,8 +87,13 @@ bool TFInp_Dlg::NameAcceptable(const QString& name) const {
   return validator_->validate(copy, pos) == QValidator::Acceptable;
 }
 
+void TFInp_Dlg::ShowName(const std::string& name) {
+  clickedName_ = name;
+  FName_Edt->setText(Native(name));
+}
+
 std::string TFInp_Dlg::EnteredName() const {
-  // A file taken from the list keeps its name's bytes while the edit shows it.
+  // A name given or taken from the list keeps its bytes while the edit shows it.
   if (!clickedName_.empty() && FName_Edt->text() == Native(clickedName_)) return clickedName_;
   return FName_Edt->text().toUtf8().toStdString();
 }
@@ -98,8 +103,7 @@ void TFInp_Dlg::FInp_DirLstBoxChange() { GoTo(FInp_DirLstBox->Directory()); }
 void TFInp_Dlg::FInp_FilLstBoxClick() {
   std::string name = FInp_FilLstBox->SelectedName();
   if (name.empty()) return;
-  clickedName_ = name;
-  FName_Edt->setText(Native(name));
+  ShowName(name);
 }
 
 void TFInp_Dlg::FInp_DrvCmbBoxChange() {

@@ -32,6 +32,9 @@ class TFInp_Dlg : public QDialog {
   // Shows dir in the lists and in Path_Lbl; false when it cannot be read.
   bool GoTo(const std::string& dir);
   std::string Directory() const { return FInp_DirLstBox->Directory(); }
+  // Puts a name given in the file system's bytes into the edit; left as it
+  // is, it comes back as those bytes.
+  void ShowName(const std::string& name);
   // The typed name in the file system's bytes.
   std::string EnteredName() const;
   // A name the edit accepts: not empty, none of "\" ":" "/" or NUL, every
@@ -50,6 +53,6 @@ class TFInp_Dlg : public QDialog {
   void FolderRefused();
   ForbiddenCharValidator* validator_;
   std::string lastGoodDrive_;
-  std::string clickedName_;  // the file last taken from the list, as on disk
+  std::string clickedName_;  // the name last put into the edit, as on disk
   std::string lastGoodDir_;
 };

@@ -7,7 +7,7 @@
 bool TFInpDlg::Execute(QWidget* owner) {
   TFInp_Dlg dlg(owner);
   if (English) dlg.SetEnglish();
-  dlg.FName_Edt->setText(NameToQ(FileName));
+  dlg.ShowName(FileName);
   const std::string cwd = DirCtl_CurrentDir();
   if (Path.empty() || !fsys::DirExists(Path)) Path = cwd;
   if (!dlg.GoTo(DirCtl_Absolute(Path)) && !dlg.GoTo(cwd)) dlg.GoTo("/");

@@ -62,6 +62,16 @@ TEST(PickerNames, ShiftJisFoldersAndFilesAreShownDecodedAndPickedAsBytes) {
   ASSERT_TRUE(e.Execute());
   EXPECT_EQ(e.FileName, kTesuto + ".CMD");
   EXPECT_EQ(e.Path, root + "/" + kDeta);
+
+  // A name given beforehand and left as it is comes back as its bytes too.
+  e.FileName = kDeta + ".CMD";
+  WhenModal([&](QDialog* d) {
+    auto* f = static_cast<TFInp_Dlg*>(d);
+    EXPECT_EQ(f->FName_Edt->text(), U8("データ.CMD"));
+    f->Ok_BitBtn->click();
+  });
+  ASSERT_TRUE(e.Execute());
+  EXPECT_EQ(e.FileName, kDeta + ".CMD");
 }
 
 }  // namespace
