@@ -95,7 +95,7 @@ TKV_FSel_Frm::TKV_FSel_Frm(QWidget* parent) : QWidget(parent) {
   connect(Com_LstBox, &QListWidget::itemSelectionChanged, this, &TKV_FSel_Frm::Com_LstBoxClick);
   connect(Com_LstBox, &QListWidget::itemDoubleClicked, this, &TKV_FSel_Frm::Com_LstBoxDblClick);
   FormCreate();
-  CenterOnScreen(this);
+  CenterAtStart(this);
 }
 
 void TKV_FSel_Frm::FormCreate() {

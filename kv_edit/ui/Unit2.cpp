@@ -125,7 +125,7 @@ TKV_DEdt_frm::TKV_DEdt_frm(QWidget* parent) : QWidget(parent) {
   connect(Reg_BitBtn, &QPushButton::clicked, this, &TKV_DEdt_frm::Reg_BitBtnClick);
   connect(Bac_BitBtn, &QPushButton::clicked, this, &TKV_DEdt_frm::Bac_BitBtnClick);
   FormCreate();
-  CenterOnScreen(this);
+  CenterAtStart(this);
 }
 
 void TKV_DEdt_frm::FormCreate() {

@@ -139,7 +139,7 @@ void TMain_Frm::FormCreate() {
   // load.
   TempFileDelete(ProgramDir + "LER????.TMP");
   // Centred on the screen at start.
-  CenterOnScreen(this);
+  CenterAtStart(this);
 }
 
 void TMain_Frm::FormShow() {

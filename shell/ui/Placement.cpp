@@ -13,6 +13,7 @@ namespace {
 
 // Per-window state, kept as dynamic properties so that it dies with the form.
 constexpr const char* kCentred = "orvoPlaceCentred";   // bool
+constexpr const char* kOnce = "orvoPlaceOnce";         // bool: centred only until first hidden or moved
 constexpr const char* kKept = "orvoPlaceKept";         // QPoint: client corner when hidden
 constexpr const char* kWanted = "orvoPlaceWanted";     // QPoint: client corner to hold
 constexpr const char* kSince = "orvoPlaceSince";       // qint64: ms of the show
@@ -115,6 +116,7 @@ class Placer : public QObject {
         // Minimising is the window system's hide; only the program's counts.
         if (e->spontaneous()) break;
         Disarm(w);
+        if (w->property(kOnce).toBool()) w->setProperty(kCentred, QVariant());
         w->setProperty(kKept, w->geometry().topLeft());
         break;
       case QEvent::Show:
@@ -127,6 +129,7 @@ class Placer : public QObject {
         if (!e->spontaneous()) {
           // The program placed the window itself: its place stands.
           w->setProperty(kKept, QVariant());
+          if (w->isVisible() && w->property(kOnce).toBool()) w->setProperty(kCentred, QVariant());
           if (!w->property(kCentred).toBool()) Disarm(w);
           break;
         }
@@ -161,4 +164,9 @@ void CenterOnScreen(QWidget* w) {
   Placement_Install();
   w->setProperty(kCentred, true);
   if (g_placer) g_placer->Arm(w, CentredClient(w));
+}
+
+void CenterAtStart(QWidget* w) {
+  w->setProperty(kOnce, true);
+  CenterOnScreen(w);
 }

@@ -106,4 +106,21 @@ TEST_F(Placement, AFormShownAgainKeepsItsPlace) {
       << "frame at " << sub->pos().x() << "," << sub->pos().y() << ", put at " << to.x() << "," << to.y();
 }
 
+// The main window is centred at start only: put elsewhere by the program,
+// then hidden and shown again (as the connection does), it stays there.
+TEST_F(Placement, TheMainWindowShownAgainKeepsWhereItWasPut) {
+  sub->hide();
+  const QPoint to = main->pos() + QPoint(60, 30);
+  main->move(to);
+  ASSERT_TRUE(Settles(main, [&] { return main->pos() == to; }))
+      << "frame at " << main->pos().x() << "," << main->pos().y() << ", put at " << to.x() << "," << to.y();
+  const QRect placed = main->geometry();
+  main->hide();
+  main->show();
+  main->activateWindow();
+  EXPECT_TRUE(Settles(main, [&] { return main->geometry() == placed; }))
+      << "client at " << main->geometry().x() << "," << main->geometry().y() << ", was at " << placed.x() << ","
+      << placed.y();
+}
+
 }  // namespace
