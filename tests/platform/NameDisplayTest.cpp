@@ -26,7 +26,9 @@ TEST(NameDisplay, EachPartIsReadAsUtf8ElseCp932ElseReplaced) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.shown);
     EXPECT_EQ(cp932::NameToUtf8(r.onDisk), r.shown);
-    if (!r.asCp932.empty()) EXPECT_EQ(cp932::NameToCp932(r.onDisk), r.asCp932);
+    if (!r.asCp932.empty()) {
+      EXPECT_EQ(cp932::NameToCp932(r.onDisk), r.asCp932);
+    }
   }
   EXPECT_TRUE(cp932::IsUtf8("テスト"));
   EXPECT_FALSE(cp932::IsUtf8("\x83\x65\x83\x58\x83\x67"));

@@ -182,7 +182,9 @@ QueueLock::QueueLock() {
   if (dir.empty()) return;
   fd_ = ::open((dir + "/.orvo-tests.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   EXPECT_GE(fd_, 0) << "cannot open the print queue's lock file";
-  if (fd_ >= 0) EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+  if (fd_ >= 0) {
+    EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+  }
 }
 
 QueueLock::~QueueLock() {

@@ -8,12 +8,7 @@
 #include <QTest>
 #include <random>
 
-#include "admin/AdminGbl_Unit.h"
-#include "admin/ui/AMain_Unit.h"
-#include "admin/ui/ComDlgNew_Unit.h"
-#include "admin/ui/DataCopy_Unit.h"
-#include "admin/ui/ModemSet_Unit.h"
-#include "admin/ui/ORVO_ADMIN_Main.h"
+#include "tests/admin/ui/AdminFormFixture.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/FSelBox_Form.h"
@@ -40,22 +35,13 @@ class AdminForms : public ::testing::Test {
   void SetUp() override {
     dir.Write("MSGDLG.DAT", Messages());
     dir.Write("MODEM.INF", kModems);
-    Admin_SetProgramFolder(dir.path());
-    ORVO_ADMIN_CreateForms();
+    OpenAdminForms(dir.path());
     DataCopy_Frm->CopyPauseMs = 0;
     main = AMain_Frm;
     main->show();
     QApplication::processEvents();
   }
-  void TearDown() override {
-    delete ModemSet_Frm;
-    delete DataCopy_Frm;
-    delete AMain_Frm;
-    delete admin::Conf_Dlg;
-    admin::Conf_Dlg = nullptr;
-    Admin_SetProgramFolder(std::string());
-    QApplication::processEvents();
-  }
+  void TearDown() override { CloseAdminForms(); }
   // The user picks a kind from the list with the keyboard.
   void Pick(int index) {
     QComboBox* c = ModemSet_Frm->Kind_CmbBox;

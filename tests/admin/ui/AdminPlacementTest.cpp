@@ -7,12 +7,7 @@
 #include <QApplication>
 #include <QFontInfo>
 
-#include "admin/AdminGbl_Unit.h"
-#include "admin/ui/AMain_Unit.h"
-#include "admin/ui/ComDlgNew_Unit.h"
-#include "admin/ui/DataCopy_Unit.h"
-#include "admin/ui/ModemSet_Unit.h"
-#include "admin/ui/ORVO_ADMIN_Main.h"
+#include "tests/admin/ui/AdminFormFixture.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
 #include "tests/support/TempDir.h"
@@ -29,20 +24,11 @@ class AdminPlacement : public ::testing::Test {
     }
     dir.Write("MSGDLG.DAT", "J0402=T,M0402,1,0\r\nJ7103=T,M7103,1,1\r\n");
     dir.Write("MODEM.INF", "A,ATZ,ATD,,+++,ATH\r\n");
-    Admin_SetProgramFolder(dir.path());
-    ORVO_ADMIN_CreateForms();
+    OpenAdminForms(dir.path());
     AMain_Frm->show();
     AMain_Frm->activateWindow();
   }
-  void TearDown() override {
-    delete ModemSet_Frm;
-    delete DataCopy_Frm;
-    delete AMain_Frm;
-    delete admin::Conf_Dlg;
-    admin::Conf_Dlg = nullptr;
-    Admin_SetProgramFolder(std::string());
-    QApplication::processEvents();
-  }
+  void TearDown() override { CloseAdminForms(); }
   TempDir dir;
 };
 

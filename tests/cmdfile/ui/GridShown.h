@@ -39,11 +39,15 @@ inline void ExpectGridLayout(TGPage_Base& p, int labelWidth, int headHeight = 15
   ASSERT_GT(p.Model()->rowCount(), 0);
   EXPECT_EQ(g->rowHeight(0), kGridRowHeight);
   EXPECT_EQ(g->verticalHeader()->width(), labelWidth);
-  if (fr > 0) EXPECT_EQ(g->horizontalHeader()->height(), headHeight);
+  if (fr > 0) {
+    EXPECT_EQ(g->horizontalHeader()->height(), headHeight);
+  }
   const int want = std::min(p.Model()->rowCount(), fr > 0 ? kGridShownRows - 1 : kGridShownRows);
   EXPECT_GE(p.VisibleRows(), want);
   const int top = p.TopRow();
-  if (top + want - 1 < p.Grid().RowCount()) EXPECT_TRUE(CellShown(p, fc, top + want - 1));
+  if (top + want - 1 < p.Grid().RowCount()) {
+    EXPECT_TRUE(CellShown(p, fc, top + want - 1));
+  }
 
   int columns = labelWidth + 2 * g->frameWidth();
   for (int c = 0; c < p.Model()->columnCount(); ++c) columns += g->columnWidth(c);

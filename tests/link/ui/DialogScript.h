@@ -65,8 +65,9 @@ class DialogScript {
   void Press(QAbstractButton* ok, QAbstractButton* cancel, int button, bool scripted) {
     QAbstractButton* b = button == 1 ? ok : cancel;
     if (!scripted && !cancel->isVisible()) b = ok;
-    if (scripted)
+    if (scripted) {
       EXPECT_TRUE(b->isVisible()) << "hidden button \"" << b->text().toStdString() << "\" on " << shown_.back();
+    }
     b->click();
   }
   QTimer timer_;

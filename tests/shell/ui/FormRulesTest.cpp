@@ -203,8 +203,12 @@ TEST_F(FormRules, CtrlTabLeavesAGridThatTakesTab) {
     QWidget* lands[] = {before, grid, after};
     QWidget* f = w.focusWidget();
     EXPECT_TRUE(f == lands[r.lands] || lands[r.lands]->isAncestorOf(f)) << &r - rows;
-    if (r.editing) EXPECT_EQ(grid->item(0, 0)->text(), "ab") << &r - rows;
-    if (r.lands == 1) EXPECT_EQ(grid->currentColumn(), 1) << &r - rows;
+    if (r.editing) {
+      EXPECT_EQ(grid->item(0, 0)->text(), "ab") << &r - rows;
+    }
+    if (r.lands == 1) {
+      EXPECT_EQ(grid->currentColumn(), 1) << &r - rows;
+    }
   }
 }
 
