@@ -223,12 +223,15 @@ int main(int argc, char** argv) {
   double bare = report.seconds["bare_round_trip"];
   std::printf("per round trip: measured %.3f ms, bare %.3f ms, prescribed pauses %.3f ms\n",
               measured * 1e3, bare * 1e3, pauses * 1e3);
-  // The floors are about half of the ratios on a quiet machine.
+  // The floors are about half of the ratios on a quiet machine; the frame's
+  // is lower, a tenth of a millisecond being mostly the wake-up of two
+  // threads, which a busy machine stretches most (the per-byte fault this
+  // guards against measured thousands of times slower).
   bool ok = report.seconds.count("long_frame") && report.seconds.count("bare_long_read");
   if (ok) {
     std::printf("long frame: %.3f ms, bare read %.3f ms\n", report.seconds["long_frame"] * 1e3,
                 report.seconds["bare_long_read"] * 1e3);
-    ok = KeepsFloor("frame_ratio", report.seconds["bare_long_read"] / report.seconds["long_frame"], 0.18);
+    ok = KeepsFloor("frame_ratio", report.seconds["bare_long_read"] / report.seconds["long_frame"], 0.12);
   }
   // The round trip is almost all prescribed pause, so this ratio stays near
   // 1 whatever the bytes cost (the frame ratio above watches those); its
