@@ -124,6 +124,13 @@ class LoadUdp : public udptest::LinkToFake, public LoadBase {
       if (r.valid) out.emplace_back(r.cmd, r.payload);
     return out;
   }
+  // The load's session was ended: end of load (0x42), then 0x8F, last.
+  void ExpectSessionEnded() {
+    const auto sent = Sent();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[sent.size() - 2].first, 0x42);
+    EXPECT_EQ(sent.back().first, 0x8F);
+  }
   std::unique_ptr<udptest::Ticker> ticker;
 };
 
