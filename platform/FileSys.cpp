@@ -274,7 +274,23 @@ int ReplaceTarget(const std::string& path, std::string& target) {
 int KeepMode(int fd, const std::string& target) {
   struct stat st;
   if (::stat(target.c_str(), &st) != 0) return 0;
+  // A dealer's file rewritten by root stays the dealer's, or the dealer's
+  // own account could no longer write it. Whoever may not give a file away
+  // may still keep its group when a member of it; beyond that the new file
+  // is the writer's, as any file it makes. The owner goes first: a change
+  // of owner clears the set-id bits that the mode then puts back.
+  if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
   return ::fchmod(fd, st.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int SyncFolder(const std::string& dir) {
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that may be written but not read cannot be opened to be
+  // synced; its entries reach the disk with the file system's own flush.
+  if (dfd < 0) return errno == EACCES ? 0 : errno;
+  int err = ::fsync(dfd) == 0 || errno == EINVAL ? 0 : errno;
+  ::close(dfd);
+  return err;
 }
 
 int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& failedStep) {
@@ -284,7 +300,9 @@ int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& 
   std::string dir, name;
   SplitPath(target, dir, name);
   static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
-  const std::string base = WithSlash(dir.empty() ? "." : dir) + "." + name + ".";
+  // Not built from the target's name: a name near the length limit would
+  // leave no room for a suffix, and such a file could never be rewritten.
+  const std::string base = WithSlash(dir.empty() ? "." : dir) + ".rpl";
   std::string tmp;
   int fd = -1;
   // Created 0666 so that the umask decides a new file's mode, as for any
@@ -308,7 +326,9 @@ int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& 
     ::unlink(tmp.c_str());
     return err;
   }
-  return 0;
+  // Until the folder is on disk a power cut may bring the old file back
+  // after its success was told.
+  return SyncFolder(dir);
 }
 
 bool FreeSpace(const std::string& dir, uint64_t& bytes) {

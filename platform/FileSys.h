@@ -68,13 +68,21 @@ bool ReadFile(const std::string& path, std::string& out);
 int ReplaceTarget(const std::string& path, std::string& target);
 
 // Makes fd's file (the new content of target) take target's permission bits
-// when target exists; 0 or the errno value.
+// when target exists, and its owner and group as far as the process may
+// give them (root both, others the group when a member); 0 or the errno
+// value of setting the mode.
 int KeepMode(int fd, const std::string& target);
+
+// Flushes the folder's entries to disk, so that a rename in it survives a
+// power cut; 0 or the errno value.
+int SyncFolder(const std::string& dir);
 
 // Writes content to a temporary file beside the replace's target (see
 // ReplaceTarget), flushes it to disk and renames it over the target. A
 // refused target or any failure leaves the old file as it was and returns
-// the errno value; 0 on success. The new file keeps the old one's mode.
+// the errno value; 0 on success. The new file keeps the old one's mode,
+// owner and group (see KeepMode); its temporary name is short whatever the
+// target's length, and the folder is synced after the rename.
 int ReplaceFile(const std::string& path, std::string_view content);
 
 // Where a replace failed: a refused target or making the temporary file,

@@ -118,6 +118,12 @@ bool SaveEngine::DataFile::Commit() {
   f_ = nullptr;
   if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
+  // The saved file counts once its folder entry is on disk too.
+  if (ok) {
+    std::string targetDir, targetName;
+    fsys::SplitPath(target_, targetDir, targetName);
+    ok = fsys::SyncFolder(targetDir) == 0;
+  }
   temp_.clear();
   return ok;
 }
