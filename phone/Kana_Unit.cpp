@@ -1,8 +1,5 @@
 #include "phone/Kana_Unit.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "platform/FileSys.h"
@@ -280,23 +277,13 @@ bool Spd_Open(const std::string& path, std::string& content) {
 
 int Spd_Store(const std::string& path, std::string_view content, int mode) {
   const int kind = mode == kSystem ? 0 : mode == kDirectory ? 2 : 1;
-  // A file the user made read-only could not be opened for writing; the
-  // rename would replace it all the same, so it is refused here.
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return 9010 + kind;
-  switch (fsys::ReplaceFile(path, content)) {
-    case 0:
-      return 0;
-    case ENOENT:
-    case ENOTDIR:
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return 9010 + kind;  // the file could not be made
-    default:
-      return 9050 + kind;
-  }
+  // Whatever stops the file from being made (a refused target such as a
+  // read-only file, a pipe or a link loop, a name too long, no room for the
+  // new entry) is the open's failure; only what fails once it was made is a
+  // write failure.
+  fsys::ReplaceStep step;
+  if (fsys::ReplaceFile(path, content, step) == 0) return 0;
+  return (step == fsys::ReplaceStep::Create ? 9010 : 9050) + kind;
 }
 
 }  // namespace kana
