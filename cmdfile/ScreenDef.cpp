@@ -28,7 +28,7 @@ int Screen_Def(const std::string& dir, std::string_view key, size_t minFields, s
   out.clear();
   std::string path = fsys::Resolve(dir, std::string(key) + ".CSV");
   if (!fsys::FileExists(path)) return 9304;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::FILE* f = fsys::OpenRegularStream(path);
   if (!f) return 9304;
   std::string content;
   char buf[8192];

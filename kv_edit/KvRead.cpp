@@ -2,12 +2,12 @@
 
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "cmdfile/CmdLine.h"
 #include "platform/Cp932.h"
+#include "platform/FileSys.h"
 
 namespace kv {
 
@@ -56,8 +56,11 @@ bool MayBeMarkerLine(std::string_view line) {
 
 std::string ReadWholeFile(const std::string& path, std::string& out) {
   out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return "3002";
+  int fd = fsys::OpenRegular(path);
+  // A FIFO, device or folder under the name opens as nothing to read: the
+  // read's failure, which the dealer can act on, not the open's read-only
+  // hint.
+  if (fd < 0) return errno == EINVAL || errno == EISDIR ? "3003" : "3002";
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
   char buf[1 << 16];
@@ -95,7 +98,7 @@ std::string TitleOfLine(std::string_view line) {
 
 bool Read_TitleLine(const std::string& path, std::string& title) {
   title.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = fsys::OpenRegular(path);
   if (fd < 0) return false;
   // Only the first line matters; a file without line breaks is not read
   // further than any title could reach after leading blanks.

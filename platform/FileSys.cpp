@@ -213,9 +213,39 @@ int CreateTempFile(const std::string& dir, std::string_view prefix, std::string&
   return -1;
 }
 
+int OpenRegular(const std::string& path) {
+  // A FIFO opened for reading waits for a writer, and opening a device may
+  // act on it: neither is opened at all when the name shows it. The check
+  // on the descriptor covers a name swapped in between.
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return -1;
+  if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+std::FILE* OpenRegularStream(const std::string& path) {
+  int fd = OpenRegular(path);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (!f) ::close(fd);
+  return f;
+}
+
 bool ReadFile(const std::string& path, std::string& out) {
   out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = OpenRegular(path);
   if (fd < 0) return false;
   char buf[65536];
   for (;;) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,7 +55,15 @@ bool ListDir(const std::string& dir, std::string_view mask, std::vector<DirEntry
 // Returns the open descriptor and fills path; -1 on failure.
 int CreateTempFile(const std::string& dir, std::string_view prefix, std::string& path);
 
-// Reads a whole file; false when it cannot be opened or read.
+// Opens a regular file (links followed) for reading, never blocking on a
+// FIFO nor opening a device: the descriptor, or -1 with errno set (EINVAL
+// for a FIFO, device or socket, EISDIR for a folder).
+int OpenRegular(const std::string& path);
+// The same as a stream for reading ("rb"); nullptr on failure.
+std::FILE* OpenRegularStream(const std::string& path);
+
+// Reads a whole regular file; false when it cannot be opened or read, or
+// is no regular file.
 bool ReadFile(const std::string& path, std::string& out);
 
 // The file a replace of path rewrites: path itself, or when path is a

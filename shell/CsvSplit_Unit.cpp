@@ -1,6 +1,7 @@
 #include "shell/CsvSplit_Unit.h"
 
 #include "platform/Cp932.h"
+#include "platform/FileSys.h"
 
 TCsvSplit::~TCsvSplit() {
   if (file_) std::fclose(file_);
@@ -8,7 +9,7 @@ TCsvSplit::~TCsvSplit() {
 
 bool TCsvSplit::Open(const std::string& name) {
   if (file_) Close();
-  FILE* f = std::fopen(name.c_str(), "rb");
+  FILE* f = fsys::OpenRegularStream(name);
   if (!f) return false;
   file_ = f;
   FileName = name;

@@ -76,7 +76,7 @@ int Common_ParseSystemType(const std::string& content) {
 
 bool Common_ReadSystemType() {
   std::string path = fsys::Resolve(ProgramDir, "Orvo.Inf");
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = fsys::OpenRegularStream(path);
   if (!f) return false;
   std::string content;
   char buf[4096];

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/Cp932.h"
+#include "platform/FileSys.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int MsgFile_ReadFlag(std::string_view field) { return ReadInt(field); }
 
 bool MsgFile_Lookup(const std::string& path, std::string_view number, int n,
                     std::vector<std::string>& fields) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = fsys::OpenRegularStream(path);
   if (!f) return false;
   std::string key = "J" + std::string(number);
   std::string line;

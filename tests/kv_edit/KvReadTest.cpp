@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "kv_edit/KvRead.h"
+#include "tests/support/Child.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -207,6 +208,19 @@ TEST(KvReader, BlocksFoundOrMissing) {
   ::mkdir((d.path() + "dir.cmd").c_str(), 0755);
   EXPECT_EQ(kv::Read_SectionBlock(d.path() + "dir.cmd", "/M13/", "BLK=050;", tel, 600, count), "3003");
   EXPECT_EQ(count, 0);
+}
+
+// A FIFO chosen from the list (its name matches like any command file) is
+// refused as unreadable at once; the editor never waits for a writer.
+TEST(KvReader, AFifoIsUnreadableAndNeverWaitedFor) {
+  TempDir d;
+  const std::string fifo = d.path() + "b.cmd";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+  ASSERT_TRUE(child::Run([] { return true; }, [&] {
+    std::vector<std::string> tel(kv::kTelArrayMax + 1);
+    int count = 0;
+    EXPECT_EQ(kv::Read_SectionBlock(fifo, kv::kTelSection, kv::kTelBlock, tel, kv::kTelArrayMax, count), "3003");
+  }));
 }
 
 TEST(KvRows, NumbersAndNames) {

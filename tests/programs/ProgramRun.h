@@ -13,13 +13,15 @@
 
 namespace progrun {
 
-// Starts exe offscreen with its own runtime folder (where the single-instance
-// locks live), in cwd when one is given; its error output is dropped.
-inline pid_t Start(const std::string& exe, const std::string& runtimeDir, const std::string& cwd = {}) {
+// Starts exe offscreen (or on the given Qt platform) with its own runtime
+// folder (where the single-instance locks live), in cwd when one is given;
+// its error output is dropped.
+inline pid_t Start(const std::string& exe, const std::string& runtimeDir, const std::string& cwd = {},
+                   const char* platform = "offscreen") {
   pid_t pid = fork();
   if (pid == 0) {
     setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_QPA_PLATFORM", platform, 1);
     if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
     int devnull = open("/dev/null", O_WRONLY);
     dup2(devnull, 2);
