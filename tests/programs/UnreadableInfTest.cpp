@@ -1,7 +1,5 @@
-// The real ORVO program with a FIFO in the place of Orvo.Inf: it must not
-// wait for a writer but show its message that the file cannot be read. The
-// message's caption, from a message file of the test's own, is looked for
-// among the windows of a real screen (tools/under-wm.sh runs this case).
+// The real ORVO program with a FIFO as Orvo.Inf shows its read message (its
+// caption from the test's own message file) on a real screen (under-wm.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
