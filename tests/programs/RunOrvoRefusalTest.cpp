@@ -88,48 +88,35 @@ TEST(RunOrvo, RefusesWithOneLineWhileAnotherOrvoOfTheUserRuns) {
   }
 }
 
-// The run command copied into a folder of the test's: it finds its build
-// folder beside itself, so that nothing of the real one is touched.
-struct ScriptFolder {
-  ScriptFolder() {
-    std::filesystem::create_directories(top.path() + "tools");
-    std::filesystem::copy_file(ORVO_TOOLS_DIR "/run-orvo.sh", script);
-  }
-  TempDir top;
-  std::string script = top.path() + "tools/run-orvo.sh";
-};
+// Runs a copy of the run command in top, a folder of the test's: it takes
+// its build folder beside itself, so the real one is never touched. Exit
+// code 1 and one line of output that holds what.
+void ExpectRefusalFrom(const std::string& top, const std::string& what) {
+  TempDir runtime;  // no ORVO of the user holds its lock here
+  std::filesystem::create_directories(top + "tools");
+  std::filesystem::copy_file(ORVO_TOOLS_DIR "/run-orvo.sh", top + "tools/run-orvo.sh");
+  ScriptRun r = RunScript("XDG_RUNTIME_DIR=" + runtime.path(), top + "tools/run-orvo.sh");
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_EQ(r.output.find('\n'), r.output.size() - 1) << r.output;
+  EXPECT_NE(r.output.find(what), std::string::npos) << r.output;
+}
 
 }  // namespace
 
 // What the run command did not make in its folder it leaves alone, and a run
 // of the folder that still holds it is named from the run's own lock.
 TEST(RunOrvo, RefusesWithOneLineOverWhatItsFolderHolds) {
-  TempDir runtime;  // no ORVO of the user holds its lock here
-  const std::string env = "XDG_RUNTIME_DIR=" + runtime.path();
-  {
-    SCOPED_TRACE("a link of the dealer's to a real port");
-    ScriptFolder f;
-    const std::string com1 = f.top.path() + "build/ORVO/ports/com1";
-    std::filesystem::create_directories(f.top.path() + "build/ORVO/ports");
-    std::filesystem::create_symlink("/dev/ttyUSB0", com1);
-    ScriptRun r = RunScript(env, f.script);
-    EXPECT_EQ(r.exitCode, 1) << r.output;
-    ASSERT_FALSE(r.output.empty());
-    EXPECT_EQ(r.output.find('\n'), r.output.size() - 1) << r.output;
-    EXPECT_NE(r.output.find(com1 + " was not made by run-orvo.sh"), std::string::npos) << r.output;
-    EXPECT_EQ(std::filesystem::read_symlink(com1), "/dev/ttyUSB0");
-  }
-  {
-    SCOPED_TRACE("a run of the folder that still runs");
-    ScriptFolder f;
-    const std::string lock = f.top.Write("build/.run-orvo.lock", "4242 4243\n");
-    const int fd = open(lock.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-    ScriptRun r = RunScript(env, f.script);
-    close(fd);
-    EXPECT_EQ(r.exitCode, 1) << r.output;
-    ASSERT_FALSE(r.output.empty());
-    EXPECT_EQ(r.output.find('\n'), r.output.size() - 1) << r.output;
-    EXPECT_NE(r.output.find("process 4242 4243"), std::string::npos) << r.output;
-  }
+  TempDir dealer;
+  const std::string com1 = dealer.path() + "build/ORVO/ports/com1";
+  std::filesystem::create_directories(dealer.path() + "build/ORVO/ports");
+  std::filesystem::create_symlink("/dev/ttyUSB0", com1);
+  ExpectRefusalFrom(dealer.path(), com1 + " was not made by run-orvo.sh");
+  EXPECT_EQ(std::filesystem::read_symlink(com1), "/dev/ttyUSB0");
+
+  TempDir held;
+  const std::string lock = held.Write("build/.run-orvo.lock", "4242 4243\n");
+  const int fd = open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  ExpectRefusalFrom(held.path(), "process 4242 4243");
+  close(fd);
 }
