@@ -185,7 +185,7 @@ int TelDisplayStream::DumpStart() {
     if (output == 2) EndPrintJob(true);
     buffer_.clear();
     if (!out_.DumpOpen()) {
-      Failed(TEL_MSG_DUMP_OPEN_FAILED);
+      Failed(TEL_MSG_DUMP_FILE_FAILED);
       return 1;
     }
     s_.TelDumpOutput = 1;
@@ -257,6 +257,10 @@ void TelDisplayStream::InDump(uint8_t b) {
     Append(b);
   }
   if (s_.TelDumpOutput == 1 && !out_.DumpWrite(b)) {
+    // A file that cannot be written (a full disk) is told as one that
+    // cannot be opened, but the session goes on: the dealer can free space
+    // or choose another file and dump again.
+    s_.Post(TEL_MSG_DUMP_FILE_FAILED);
     out_.SendAbort();
     s_.TelRecvState = 2;
   }

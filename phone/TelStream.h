@@ -23,7 +23,7 @@ constexpr uint8_t TEL_CODE_END = 0x8F;
 enum TelMessage : int {
   TEL_MSG_SEND_FAILED = 300,     // "9085"
   TEL_MSG_PRINT_FAILED = 301,    // "9091"
-  TEL_MSG_DUMP_OPEN_FAILED = 302,  // "9009"
+  TEL_MSG_DUMP_FILE_FAILED = 302,  // "9009": the dump file cannot be opened or written
   TEL_MSG_CLOSE = 303,           // "5801" after a failed start; closes the form
   TEL_MSG_LINE_LOST = 304,       // "5301"; closes the form
   TEL_MSG_END_LINE_LOST = 305,   // "5301" after the form closed
@@ -139,7 +139,8 @@ class TelStreamOutputs {
   virtual void Beep() = 0;
   virtual void Pause(int ms) = 0;
   // The dump file named by the session's dump path: appended to, created
-  // when missing; each byte reaches the file at once.
+  // when missing; each byte reaches the file at once. A failed write leaves
+  // the file ending on the last whole line it had.
   virtual bool DumpOpen() = 0;
   virtual bool DumpWrite(uint8_t b) = 0;
   virtual bool DumpClose() = 0;

@@ -1,6 +1,7 @@
 #include "phone/Tel_Session.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -219,17 +220,29 @@ bool TelDumpFile::Open(const std::string& path) {
   std::string target;
   if (fsys::ReplaceTarget(path, target) != 0) return false;
   fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  return fd_ >= 0;
+  if (fd_ < 0) return false;
+  struct stat st{};
+  size_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : -1;
+  lineEnd_ = size_;
+  return true;
 }
 
 bool TelDumpFile::Write(uint8_t b) {
   if (fd_ < 0) return false;
   for (;;) {
     ssize_t n = ::write(fd_, &b, 1);
-    if (n == 1) return true;
+    if (n == 1) break;
     if (n < 0 && errno == EINTR) continue;
+    // Cutting back frees space, so it works on the disk that just filled;
+    // should it fail all the same, the write's failure is what is told.
+    if (lineEnd_ >= 0 && ::ftruncate(fd_, lineEnd_) == 0) size_ = lineEnd_;
     return false;
   }
+  if (size_ >= 0) {
+    ++size_;
+    if (b == '\n') lineEnd_ = size_;
+  }
+  return true;
 }
 
 bool TelDumpFile::Close() {

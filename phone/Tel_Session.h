@@ -3,6 +3,8 @@
 // loops, the dump file, and the rules for the dump file's name.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,7 +81,9 @@ class TCommWatch {
 
 // The dump file: opened for appending (created when missing), every byte
 // written straight through, so the file holds all that came up to a
-// failure. A file without write permission is not opened.
+// failure. A failed write (a full disk) cuts the file back to its last
+// whole line, so that the viewer and the next dump never meet half a line.
+// A file without write permission is not opened.
 class TelDumpFile {
  public:
   ~TelDumpFile() { Close(); }
@@ -90,6 +94,11 @@ class TelDumpFile {
 
  private:
   int fd_ = -1;
+  // The file's size as written so far, and where its last whole line ends
+  // (the size at opening until a line feed is written); -1 where the file
+  // has no size to cut back to (a device).
+  off_t size_ = -1;
+  off_t lineEnd_ = -1;
 };
 
 // The dump file for a folder and a name as the file-name entry gives them:

@@ -41,28 +41,31 @@ if [ -n "$holder" ]; then
 fi
 
 # A second run would take the first one's COM1 link and UDP port: refuse
-# before touching anything.
-running() {  # path of an executable: the ids of the processes that run it
-  local p exe
-  for p in /proc/[0-9]*; do
-    exe=$(readlink "$p/exe" 2>/dev/null) || continue
-    # A binary rebuilt while it runs reads "... (deleted)".
-    [ "$exe" = "$1" ] || [ "$exe" = "$1 (deleted)" ] && echo "${p#/proc/}"
-  done
-  return 0
-}
-for exe in "$prog/ORVO" "$fake"; do
-  pids=$(running "$exe" | tr '\n' ' ')
-  if [ -n "$pids" ]; then
-    echo "run-orvo: already running from this folder: $exe (process $pids); nothing started." >&2
+# before touching anything. The run lock is held by this script and the
+# fake exchange it starts (which inherits it), and names them, so nothing
+# has to look through every process for them.
+mkdir -p "$build"
+runlock="$build/.run-orvo.lock"
+exec 9>>"$runlock"
+if ! flock -n 9; then
+  read -r -a held <"$runlock" || true
+  echo "run-orvo: already running from this folder (run-orvo.sh and its fake exchange, process ${held[*]:-unknown}); nothing started." >&2
+  exit 1
+fi
+echo $$ >"$runlock"
+
+# The fake exchange serves COM1 as a link at ports/com1, replaced at its
+# start and removed at its end. A ports/com1 this command did not make is
+# the dealer's way to a real port: it is never touched. What the last run
+# made is kept as the link's target.
+com1="$prog/ports/com1"
+made="$build/.run-orvo.com1"
+if [ -e "$com1" ] || [ -L "$com1" ]; then
+  if [ ! -L "$com1" ] || [ "$(readlink "$com1")" != "$(cat "$made" 2>/dev/null)" ]; then
+    echo "run-orvo: $com1 was not made by run-orvo.sh (a link to a real port?) and is left as it is; nothing started: start $prog/ORVO itself to use it, or move it away to try ORVO with the fake exchange." >&2
     exit 1
   fi
-done
-mkdir -p "$build"
-exec 9>"$build/.run-orvo.lock"
-if ! flock -n 9; then
-  echo "run-orvo: another run-orvo.sh of this folder is starting; nothing started." >&2
-  exit 1
+  rm -f "$com1"  # this command's own, left by a fake that was killed
 fi
 
 source "$top/tools/run-common.sh"
@@ -74,12 +77,18 @@ echo "Program folder: $prog"
 password=1234
 "$fake" --serial --dir "$prog" --com 1 --udp 11000 --password "$password" &
 pids+=($!)
-sleep 0.3
+echo "$$ ${pids[0]}" >"$runlock"
+for _ in $(seq 50); do
+  [ -L "$com1" ] || ! kill -0 "${pids[0]}" 2>/dev/null && break
+  sleep 0.1
+done
 if ! kill -0 "${pids[0]}" 2>/dev/null; then
   echo "run-orvo: the fake exchange did not start (is UDP port 11000 in use?)." >&2
   exit 1
 fi
+readlink "$com1" >"$made" || true
 echo "Fake exchange: UDP 127.0.0.1:11000 and COM1 (a pseudo-terminal). Log-in password: $password"
 
 run_virtual_screen ORVO
-"$prog/ORVO"
+# ORVO keeps its own lock; the run lock is not left to what it may start.
+"$prog/ORVO" 9>&-

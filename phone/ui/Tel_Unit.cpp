@@ -343,7 +343,7 @@ bool TTel_Frm::event(QEvent* e) {
     case TEL_MSG_PRINT_FAILED:
       MsgDlg_Show("9091");
       return true;
-    case TEL_MSG_DUMP_OPEN_FAILED:
+    case TEL_MSG_DUMP_FILE_FAILED:
       MsgDlg_Show("9009");
       return true;
     case TEL_MSG_CLOSE:

@@ -153,6 +153,12 @@ class SerialWire : public ::testing::Test {
     fake.SetModem(m);
   }
   bool Dial() { return Conn_Dial(port, modem, "T0,0312"); }
+  // The modem's log once it holds n commands: the fake writes each answer
+  // before it logs it, so the caller may have read the answer first.
+  std::vector<FakeModemEvent> ModemLog(size_t n) {
+    EXPECT_TRUE(fake.WaitModemCommands(n, 5000)) << n;
+    return fake.ModemLog();
+  }
 
   TempDir dir;
   std::shared_ptr<FakeCore> core = std::make_shared<FakeCore>();
@@ -182,6 +188,7 @@ TEST_F(SerialWire, SilentExchangeFailsTheLogInAfterOneTimeOut) {
   long ms = Timed([&] { EXPECT_FALSE(Conn_SerialLogin(port, "4321", 200)); });
   EXPECT_GE(ms, 200);
   EXPECT_LT(ms, 1000);
+  EXPECT_TRUE(fake.WaitIdle(1000));
   EXPECT_EQ(fake.Received(), "\x03");  // nothing typed without the banner
 }
 
@@ -190,7 +197,7 @@ TEST_F(SerialWire, ModemInitialisationAnswers) {
   EXPECT_TRUE(Conn_ModemInit(port, modem));
   modem.initCmd = "XYZ";  // no AT command: "ERROR"
   EXPECT_FALSE(Conn_ModemInit(port, modem));
-  auto log = fake.ModemLog();
+  auto log = ModemLog(2);
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].command, "ATZ");
   EXPECT_EQ(log[0].answer, "OK");
@@ -221,7 +228,7 @@ TEST_F(SerialWire, EveryDialAnswer) {
     EXPECT_EQ(Dial(), c.connected) << static_cast<int>(c.dial);
   }
   EXPECT_TRUE(fake.ModemOnline());
-  auto log = fake.ModemLog();
+  auto log = ModemLog(5);
   ASSERT_EQ(log.size(), 5u);
   EXPECT_EQ(log[0].command, "ATDT0,0312");
   EXPECT_EQ(log[0].answer, "BUSY");
@@ -242,7 +249,7 @@ TEST_F(SerialWire, CommandBeforeTheDialCommand) {
   WithModem();
   modem.dialCmd = {"ATX3", "atd"};
   EXPECT_TRUE(Dial());
-  auto log = fake.ModemLog();
+  auto log = ModemLog(2);
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].command, "ATX3");
   EXPECT_EQ(log[1].command, "atdT0,0312");
@@ -262,7 +269,7 @@ TEST_F(SerialWire, HangUpEscapesWaitsThenHangsUp) {
   long ms = Timed([&] { EXPECT_TRUE(Conn_HangUp(port, modem)); });
   EXPECT_FALSE(ModemConnected);
   EXPECT_FALSE(fake.ModemOnline());
-  auto log = fake.ModemLog();
+  auto log = ModemLog(3);
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[1].command, "+++");
   EXPECT_EQ(log[1].answer, "OK");
@@ -293,7 +300,7 @@ TEST_F(SerialWire, HangUpOnAModemThatNeverAnswers) {
   long ms = Timed([&] { EXPECT_TRUE(Conn_HangUp(port, modem)); });
   EXPECT_GE(ms, 2 * modem.hangUpTimeOutMs);
   EXPECT_LT(ms, 3 * modem.hangUpTimeOutMs - 100);
-  auto log = fake.ModemLog();
+  auto log = ModemLog(3);
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[2].command, "ATH");
   long gap = MsBetween(log[1].at, log[2].at);

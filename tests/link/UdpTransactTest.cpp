@@ -51,6 +51,8 @@ TEST_F(UdpLogin, LogsInAndScramblesFromThenOn) {
 
 TEST_F(UdpLogin, WrongPasswordIsSilentOrANotice) {
   EXPECT_EQ(LogIn("nope"), LINK_TIMEOUT);
+  // The last try went unanswered: the fake may not have taken it yet.
+  EXPECT_TRUE(fake.WaitReceived(1 + 3, 5000));
   EXPECT_EQ(fake.CountOf(0x02), 3);
   EXPECT_EQ(UdpLinkState.retryCount, 0);
   EXPECT_EQ(sink.count, 0);

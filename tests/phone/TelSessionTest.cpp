@@ -150,7 +150,7 @@ TEST_F(SerialTel, SessionEndToEnd) {
   // 0x83 brings the display back.
   s.SetDumpPath(dir.path() + "no/such/folder/x.Dmp");
   tel.Send(B({0x82}) + "LOST\r\n");
-  EXPECT_TRUE(sink.WaitPosted(TEL_MSG_DUMP_OPEN_FAILED));
+  EXPECT_TRUE(sink.WaitPosted(TEL_MSG_DUMP_FILE_FAILED));
   ASSERT_TRUE(WaitUntil([&] { return tel.Aborts() == 1; }));
   EXPECT_TRUE(WaitUntil([&] { return s.TelRecvState == 0; }));
   tel.Send(FakeTelephone::Line(4, "AFTER"));

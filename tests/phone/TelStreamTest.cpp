@@ -181,7 +181,7 @@ TEST_F(Stream, DumpFailuresAbort) {
   state.ethernet = true;
   out.openOk = false;
   EXPECT_EQ(Feed(B({0x82})), 1);
-  EXPECT_EQ(posted, std::vector<int>{TEL_MSG_DUMP_OPEN_FAILED});
+  EXPECT_EQ(posted, std::vector<int>{TEL_MSG_DUMP_FILE_FAILED});
   EXPECT_EQ(out.aborts, 1);
   EXPECT_EQ(state.TelRecvState, 2);
   EXPECT_TRUE(state.TelLanStopped);
@@ -191,10 +191,15 @@ TEST_F(Stream, DumpFailuresAbort) {
   Feed(B({0x83}));
   EXPECT_EQ(state.TelRecvState, 0);
 
-  // A write fails half-way: abort code, the bytes so far kept, file closed.
+  // A write fails half-way: 302 (the session goes on), abort code, the
+  // bytes so far kept, file closed.
   out.openOk = true;
   out.writesLeft = 3;
-  Feed(B({0x82}) + "12345" + B({0x83}));
+  posted.clear();
+  state.TelLanStopped = false;
+  EXPECT_EQ(Feed(B({0x82}) + "12345" + B({0x83})), 0);
+  EXPECT_EQ(posted, std::vector<int>{TEL_MSG_DUMP_FILE_FAILED});
+  EXPECT_FALSE(state.TelLanStopped);
   EXPECT_EQ(out.file, "123");
   EXPECT_EQ(out.aborts, 2);
   EXPECT_FALSE(out.fileOpen);

@@ -1,8 +1,12 @@
 // tools/run-orvo.sh while another ORVO of the same user runs from another
-// folder: it says in one line which ORVO holds the lock and starts nothing.
+// folder, while its own folder is held by an earlier run, or beside a
+// dealer's own COM1 link: it says in one line what stops it and starts
+// nothing.
 // The script is run without a display but offscreen, so that it would set
 // up no virtual screen or VNC even if it went on.
 #include <gtest/gtest.h>
+
+#include <sys/file.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -21,9 +25,9 @@ struct ScriptRun {
 };
 
 // Runs the run command with env (options and assignments for env(1)); at most 120 s.
-ScriptRun RunScript(const std::string& env) {
+ScriptRun RunScript(const std::string& env, const std::string& script = ORVO_TOOLS_DIR "/run-orvo.sh") {
   std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + env + " QT_QPA_PLATFORM=offscreen" +
-                    " timeout 120 bash " ORVO_TOOLS_DIR "/run-orvo.sh 2>&1 </dev/null";
+                    " timeout 120 bash " + script + " 2>&1 </dev/null";
   ScriptRun r;
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;
@@ -84,4 +88,35 @@ TEST(RunOrvo, RefusesWithOneLineWhileAnotherOrvoOfTheUserRuns) {
   }
 }
 
+// Runs a copy of the run command in top, a folder of the test's: it takes
+// its build folder beside itself, so the real one is never touched. Exit
+// code 1 and one line of output that holds what.
+void ExpectRefusalFrom(const std::string& top, const std::string& what) {
+  TempDir runtime;  // no ORVO of the user holds its lock here
+  std::filesystem::create_directories(top + "tools");
+  std::filesystem::copy_file(ORVO_TOOLS_DIR "/run-orvo.sh", top + "tools/run-orvo.sh");
+  ScriptRun r = RunScript("XDG_RUNTIME_DIR=" + runtime.path(), top + "tools/run-orvo.sh");
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_EQ(r.output.find('\n'), r.output.size() - 1) << r.output;
+  EXPECT_NE(r.output.find(what), std::string::npos) << r.output;
+}
+
 }  // namespace
+
+// What the run command did not make in its folder it leaves alone, and a run
+// of the folder that still holds it is named from the run's own lock.
+TEST(RunOrvo, RefusesWithOneLineOverWhatItsFolderHolds) {
+  TempDir dealer;
+  const std::string com1 = dealer.path() + "build/ORVO/ports/com1";
+  std::filesystem::create_directories(dealer.path() + "build/ORVO/ports");
+  std::filesystem::create_symlink("/dev/ttyUSB0", com1);
+  ExpectRefusalFrom(dealer.path(), com1 + " was not made by run-orvo.sh");
+  EXPECT_EQ(std::filesystem::read_symlink(com1), "/dev/ttyUSB0");
+
+  TempDir held;
+  const std::string lock = held.Write("build/.run-orvo.lock", "4242 4243\n");
+  const int fd = open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  ExpectRefusalFrom(held.path(), "process 4242 4243");
+  close(fd);
+}
