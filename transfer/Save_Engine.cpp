@@ -1,6 +1,5 @@
 #include "transfer/Save_Engine.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -313,7 +312,7 @@ std::string SaveEngine::TempPath() const { return job_.dir + "TEMP"; }
 
 bool SaveEngine::OpenTemp() {
   CloseTemp();
-  temp_ = ::open(TempPath().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  temp_ = fsys::CreateWorkFile(TempPath());
   return temp_ >= 0;
 }
 

@@ -347,6 +347,29 @@ TEST_F(SaveUdp, ADataFileThatIsALinkIsWrittenThrough) {
   EXPECT_EQ(there.size(), 1u);  // no temporary file left beside the target
 }
 
+// TEMP is the save's own: a link or a protected file under its name is
+// refused ("5602") and left as it is, and the link's target is never written.
+TEST_F(SaveUdp, ALinkOrProtectedFileUnderTheWorkFileNameIsRefusedAndLeft) {
+  store->SetLines('1', Lines("T", 3));
+  dir.Write("SdSystem.DAT", "old\r\n");
+  TempDir elsewhere;
+  const std::string target = elsewhere.Write("passwd", "root:x:0:0\n");
+  const std::string temp = dir.path() + "TEMP";
+  ASSERT_EQ(::symlink(target.c_str(), temp.c_str()), 0);
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
+  EXPECT_EQ(elsewhere.Read("passwd"), "root:x:0:0\n");
+  struct stat st{};
+  ASSERT_EQ(::lstat(temp.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+  ASSERT_EQ(::unlink(temp.c_str()), 0);
+  dir.Write("TEMP", "the dealer's");
+  ASSERT_EQ(::chmod(temp.c_str(), 0444), 0);
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
+  EXPECT_EQ(dir.Read("TEMP"), "the dealer's");
+  EXPECT_EQ(dir.Read("SdSystem.DAT"), "old\r\n");
+}
+
 // The work file's records and the bookkeeping of the countdowns, step by
 // step.
 TEST_F(SaveUdp, BlockStoreWritesTempRecordsAndArmsTheCountdowns) {
