@@ -453,8 +453,9 @@ int LoadEngine::Load_Send() {
   const std::string loadPath = p_.folder + p_.fileName;
   const std::string retryPath = p_.folder + "LOADERR.TMP";
   const std::string listPath = p_.folder + (IsCommand() ? "CONTROL.ERR" : "OTHER.ERR");
-  // Only the retry file this load makes is removed at its end, never what
-  // stands there in its place.
+  // A retry file that a killed load left; only the one this load makes is
+  // removed at its end, never what stands there in its place.
+  fsys::RemoveWorkFiles(retryPath);
   bool retryMade = false;
 
   int r = Line_Count();

@@ -157,6 +157,10 @@ void SaveEngine::Cancel() {
 }
 
 int SaveEngine::Run() {
+  // What a save that was killed left in this folder: its work file and the
+  // data files it was writing.
+  fsys::RemoveWorkFiles(TempPath());
+  fsys::RemoveWorkFiles(job_.dir + "DBS????.TMP");
   int r = job_.ethernet ? Save_Udp() : Save_Serial();
   // A Cancel pressed outside a transaction must not abort the link's next user.
   if (job_.ethernet) Udp_SetParam(UDP_PARAM_ABORT, 0);

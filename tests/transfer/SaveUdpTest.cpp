@@ -370,6 +370,17 @@ TEST_F(SaveUdp, ALinkOrProtectedFileUnderTheWorkFileNameIsRefusedAndLeft) {
   EXPECT_EQ(dir.Read("SdSystem.DAT"), "old\r\n");
 }
 
+// A killed save leaves the temporary of the data file it was writing; the
+// next save in that folder removes it, but not a protected file of such a name.
+TEST_F(SaveUdp, TheNextSaveRemovesWhatAKilledOneLeft) {
+  store->SetLines('1', Lines("K", 2));
+  dir.Write("DBS1A2B.TMP", "half a data file");
+  const std::string kept = dir.Write("dbs0001.tmp", "the dealer's");
+  ASSERT_EQ(::chmod(kept.c_str(), 0444), 0);
+  ASSERT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_OK);
+  ExpectOnly({"dbs0001.tmp", "SdSystem.DAT"});
+}
+
 // The work file's records and the bookkeeping of the countdowns, step by
 // step.
 TEST_F(SaveUdp, BlockStoreWritesTempRecordsAndArmsTheCountdowns) {
