@@ -443,10 +443,10 @@ int SaveEngine::Save_Udp_Abort(int code) {
   } else {
     Udp_SetParam(UDP_PARAM_TIMEOUT, job_.linkTimeOutSec);
     Udp_SetParam(UDP_PARAM_RETRY, 2);
-    // After a Cancel the frames go out but nobody waits for their answers:
+    // After a Cancel the abort goes out without waiting for its answer:
     // the transaction that the Cancel cut short has used up its abort
     // flag, and an exchange that does not answer would keep the form open
-    // for each frame's time-out and retries.
+    // for the frame's time-out and retries.
     if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
     uint8_t reply[UDP_REPLY_BUF];
     int replyLen = 0;
@@ -454,7 +454,10 @@ int SaveEngine::Save_Udp_Abort(int code) {
       LineLost = 1;
       return result;
     }
-    if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
+    // The session's end is awaited and retried as every transaction is: an
+    // exchange that missed it stays in the session and refuses the next
+    // log-in.
+    Udp_SetParam(UDP_PARAM_ABORT, 0);
     EndSession();
   }
   if (saveCancel_) result = SAVE_OK;

@@ -381,6 +381,28 @@ TEST_F(SaveUdp, TheNextSaveRemovesWhatAKilledOneLeft) {
   ExpectOnly({"dbs0001.tmp", "SdSystem.DAT"});
 }
 
+// After a Cancel only the abort goes unanswered; the session's end is a
+// transaction of its own, and a lost answer brings it again. The abort gets
+// no answer here, which would otherwise match the end's by its command.
+TEST_F(SaveUdp, AfterACancelTheSessionEndIsRepeatedUntilAnswered) {
+  store->SetLines('1', Lines("C", 40));
+  store->SetPacing(1, 3000);
+  fake.Script(UDP_CMD_SAVE_ABORT, {});
+  fake.SetRequestHook([this](const FakeUdpReceived& r, bool) {
+    FakeUdpFaults loseNext;
+    loseNext.drop = 1;
+    if (r.cmd == UDP_CMD_SAVE_ABORT) fake.SetFaults(loseNext);
+  });
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}},
+                 [](SaveEngine& e, int n) {
+                   if (n == 3) e.Cancel();
+                 }),
+            SAVE_OK);
+  fake.SetRequestHook(nullptr);
+  EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 2);
+  EXPECT_EQ(fake.Faults().drop, 0);
+}
+
 // The work file's records and the bookkeeping of the countdowns, step by
 // step.
 TEST_F(SaveUdp, BlockStoreWritesTempRecordsAndArmsTheCountdowns) {
