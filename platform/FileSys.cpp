@@ -383,21 +383,17 @@ int CreateWorkFile(const std::string& path) {
   return fd;
 }
 
-void RemoveWorkFiles(const std::string& pathMask, const std::string& keep) {
+void RemoveWorkFiles(const std::string& pathMask) {
   std::string dir, mask;
   SplitPath(pathMask, dir, mask);
   std::vector<DirEntry> list;
   if (!ListDir(dir, mask, list)) return;
-  struct stat kept;
-  const bool haveKept = !keep.empty() && ::stat(keep.c_str(), &kept) == 0;
   int dfd = OpenFolder(dir);
   if (dfd < 0) return;
   for (const DirEntry& e : list) {
     struct stat st;
     if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (WorkFileRefusal(dfd, e.name.c_str(), st) != 0) continue;
-    if (haveKept && st.st_dev == kept.st_dev && st.st_ino == kept.st_ino) continue;
-    ::unlinkat(dfd, e.name.c_str(), 0);
+    if (WorkFileRefusal(dfd, e.name.c_str(), st) == 0) ::unlinkat(dfd, e.name.c_str(), 0);
   }
   ::close(dfd);
 }

@@ -101,7 +101,7 @@ int CreateWorkFile(const std::string& path);
 // Removes the program's left-over work files of the folder of mask: the
 // entries whose names match the mask's last component, without case, and
 // that are plain files that may be written. Links, folders, pipes and
-// protected files stay, and so does the file keep (may be empty).
-void RemoveWorkFiles(const std::string& pathMask, const std::string& keep = {});
+// protected files stay.
+void RemoveWorkFiles(const std::string& pathMask);
 
 }  // namespace fsys
