@@ -376,15 +376,12 @@ TEST_F(SaveUdp, AfterACancelTheSessionEndIsRepeatedUntilAnswered) {
   store->SetPacing(1, 3000);
   fake.Script(UDP_CMD_SAVE_ABORT, {});
   fake.SetRequestHook([this](const FakeUdpReceived& r, bool) {
-    FakeUdpFaults loseNext;
-    loseNext.drop = 1;
-    if (r.cmd == UDP_CMD_SAVE_ABORT) fake.SetFaults(loseNext);
+    if (r.cmd == UDP_CMD_SAVE_ABORT) fake.SetFaults({.drop = 1});
   });
-  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}},
-                 [](SaveEngine& e, int n) {
-                   if (n == 3) e.Cancel();
-                 }),
-            SAVE_OK);
+  auto cancelAtTheThird = [](SaveEngine& e, int n) {
+    if (n == 3) e.Cancel();
+  };
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}, cancelAtTheThird), SAVE_OK);
   fake.SetRequestHook(nullptr);
   EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 2);
 }
