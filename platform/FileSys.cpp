@@ -202,7 +202,7 @@ int CreateTempFile(const std::string& dir, std::string_view prefix, std::string&
     char hex[8];
     std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(rng() & 0xFFFF));
     std::string p = d + std::string(prefix) + hex + ".TMP";
-    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd >= 0) {
       path = p;
       return fd;
@@ -383,6 +383,67 @@ void DeleteMatching(const std::string& pathMask) {
     // No change of mode is needed: on Linux the folder's write bit alone
     // decides whether a name may go.
     ::unlinkat(dfd, e.name.c_str(), 0);
+  }
+  ::close(dfd);
+}
+
+namespace {
+
+// 0 when the entry name of folder dfd, as lstat saw it in st, is a work
+// file the program may remove; else why it stays. Root passes every access
+// check, so a file without any write bit counts as the dealer's protection.
+int WorkFileRefusal(int dfd, const char* name, const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) return ELOOP;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return EINVAL;
+  if ((st.st_mode & 0222) == 0) return EACCES;
+  if (::faccessat(dfd, name, W_OK, AT_EACCESS) != 0) return errno ? errno : EACCES;
+  return 0;
+}
+
+int OpenFolder(const std::string& dir) {
+  return ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+}  // namespace
+
+int CreateWorkFile(const std::string& path) {
+  std::string dir, name;
+  SplitPath(path, dir, name);
+  if (name.empty()) {
+    errno = EISDIR;
+    return -1;
+  }
+  // Every step is taken in the folder as opened, by the name alone.
+  int dfd = OpenFolder(dir);
+  if (dfd < 0) return -1;
+  int err = 0;
+  struct stat st;
+  if (::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    err = WorkFileRefusal(dfd, name.c_str(), st);
+    if (!err && ::unlinkat(dfd, name.c_str(), 0) != 0 && errno != ENOENT) err = errno;
+  } else if (errno != ENOENT) {
+    err = errno;
+  }
+  // O_EXCL and O_NOFOLLOW: whatever was put there since is not ours either.
+  int fd = err ? -1 : ::openat(dfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0 && !err) err = errno;
+  ::close(dfd);
+  errno = err;
+  return fd;
+}
+
+void RemoveWorkFiles(const std::string& pathMask) {
+  std::string dir, mask;
+  SplitPath(pathMask, dir, mask);
+  std::vector<DirEntry> list;
+  if (!ListDir(dir, mask, list)) return;
+  int dfd = OpenFolder(dir);
+  if (dfd < 0) return;
+  for (const DirEntry& e : list) {
+    struct stat st;
+    if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (WorkFileRefusal(dfd, e.name.c_str(), st) == 0) ::unlinkat(dfd, e.name.c_str(), 0);
   }
   ::close(dfd);
 }

@@ -51,8 +51,9 @@ struct DirEntry {
 // are left out. false when the folder cannot be read.
 bool ListDir(const std::string& dir, std::string_view mask, std::vector<DirEntry>& out);
 
-// Creates a new empty file dir + prefix + hex digits + ".TMP" (O_EXCL).
-// Returns the open descriptor and fills path; -1 on failure.
+// Creates a new empty file dir + prefix + hex digits + ".TMP" (O_EXCL,
+// never through a link). Returns the open descriptor and fills path; -1 on
+// failure.
 int CreateTempFile(const std::string& dir, std::string_view prefix, std::string& path);
 
 // Opens a regular file (links followed) for reading, never blocking on a
@@ -105,5 +106,19 @@ bool FreeSpace(const std::string& dir, uint64_t& bytes);
 // Deletes every regular file of the folder of mask whose name matches the
 // mask's last component, read-only ones too. Links and folders stay.
 void DeleteMatching(const std::string& pathMask);
+
+// Creates path anew as the program's own work file, open for reading and
+// writing. A left-over of that name is removed first when it is a plain
+// file that may be written; anything else there is refused and left as it
+// is, never opened or written through: -1 with errno ELOOP for a link,
+// EISDIR for a folder, EINVAL for a pipe or device, EACCES for a protected
+// file (see ReplaceTarget). The descriptor, or -1 with errno set.
+int CreateWorkFile(const std::string& path);
+
+// Removes the program's left-over work files of the folder of mask: the
+// entries whose names match the mask's last component, without case, and
+// that are plain files that may be written. Links, folders, pipes and
+// protected files stay.
+void RemoveWorkFiles(const std::string& pathMask);
 
 }  // namespace fsys

@@ -82,7 +82,7 @@ int ReadRetry(Lines& in, RetryRecordIn& out) {
 
 OutFile::~OutFile() { (void)Close(); }
 
-bool OutFile::Open(const std::string& path, bool list) {
+bool OutFile::OpenList(const std::string& path) {
   (void)Close();
   // Truncated in place: a protected list is refused, a linked one written
   // through, as with every file the programs rewrite.
@@ -90,19 +90,22 @@ bool OutFile::Open(const std::string& path, bool list) {
   if (fsys::ReplaceTarget(path, target) != 0) return false;
   fd_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) return false;
-  list_ = list;
+  list_ = true;
   // The emptied list must be on disk before anything is sent, or an end
   // before the first record would leave the earlier load's list behind.
-  if (list_ && ::fdatasync(fd_) != 0 && errno != EINVAL) {
+  if (::fdatasync(fd_) != 0 && errno != EINVAL) {
     (void)Close();
     return false;
   }
   return true;
 }
 
-bool OutFile::OpenList(const std::string& path) { return Open(path, true); }
-
-bool OutFile::OpenPlain(const std::string& path) { return Open(path, false); }
+bool OutFile::OpenWork(const std::string& path) {
+  (void)Close();
+  fd_ = fsys::CreateWorkFile(path);
+  list_ = false;
+  return fd_ >= 0;
+}
 
 int OutFile::Write(std::string_view bytes) {
   if (fd_ < 0) return 100;

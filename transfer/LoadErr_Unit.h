@@ -58,7 +58,8 @@ class OutFile {
   OutFile& operator=(const OutFile&) = delete;
 
   bool OpenList(const std::string& path);
-  bool OpenPlain(const std::string& path);
+  // The retry file, created anew as the load's own work file.
+  bool OpenWork(const std::string& path);
   // Appends one record; 0 or 100.
   int Write(std::string_view bytes);
   // 0 or 100 when the file could not be closed.
@@ -66,7 +67,6 @@ class OutFile {
   bool IsOpen() const { return fd_ >= 0; }
 
  private:
-  bool Open(const std::string& path, bool list);
   int fd_ = -1;
   bool list_ = false;
 };

@@ -453,6 +453,10 @@ int LoadEngine::Load_Send() {
   const std::string loadPath = p_.folder + p_.fileName;
   const std::string retryPath = p_.folder + "LOADERR.TMP";
   const std::string listPath = p_.folder + (IsCommand() ? "CONTROL.ERR" : "OTHER.ERR");
+  // A retry file that a killed load left; only the one this load makes is
+  // removed at its end, never what stands there in its place.
+  fsys::RemoveWorkFiles(retryPath);
+  bool retryMade = false;
 
   int r = Line_Count();
   if (r != 0) return r;
@@ -482,10 +486,11 @@ int LoadEngine::Load_Send() {
     }
     const bool toList = passes == 1 || pass == 2;
     if (toList) loaderr::RemoveStaleLists(p_.folder);
-    if (!(toList ? out_.OpenList(listPath) : out_.OpenPlain(retryPath))) {
+    if (!(toList ? out_.OpenList(listPath) : out_.OpenWork(retryPath))) {
       result = 100;
       break;
     }
+    retryMade = retryMade || !toList;
     loaderr::Lines in(std::move(content));
     std::vector<std::string> entries;
     size_t next = 0;
@@ -627,7 +632,7 @@ int LoadEngine::Load_Send() {
   }
 
   Pause(t_.beforeDeleteMs);
-  ::unlink(retryPath.c_str());
+  if (retryMade) ::unlink(retryPath.c_str());
   // A Cancel that came after the last wait must not cut the session's end short.
   if (p_.ethernet && LoadCancel == 1) Udp_SetParam(UDP_PARAM_ABORT, 0);
   Session_End();

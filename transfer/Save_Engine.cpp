@@ -1,6 +1,5 @@
 #include "transfer/Save_Engine.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -164,6 +163,10 @@ void SaveEngine::Cancel() {
 }
 
 int SaveEngine::Run() {
+  // What a save that was killed left in this folder: its work file and the
+  // data files it was writing.
+  fsys::RemoveWorkFiles(TempPath());
+  fsys::RemoveWorkFiles(job_.dir + "DBS????.TMP");
   int r = job_.ethernet ? Save_Udp() : Save_Serial();
   // A Cancel pressed outside a transaction must not abort the link's next user.
   if (job_.ethernet) Udp_SetParam(UDP_PARAM_ABORT, 0);
@@ -319,7 +322,7 @@ std::string SaveEngine::TempPath() const { return job_.dir + "TEMP"; }
 
 bool SaveEngine::OpenTemp() {
   CloseTemp();
-  temp_ = ::open(TempPath().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  temp_ = fsys::CreateWorkFile(TempPath());
   return temp_ >= 0;
 }
 
@@ -446,10 +449,10 @@ int SaveEngine::Save_Udp_Abort(int code) {
   } else {
     Udp_SetParam(UDP_PARAM_TIMEOUT, job_.linkTimeOutSec);
     Udp_SetParam(UDP_PARAM_RETRY, 2);
-    // After a Cancel the frames go out but nobody waits for their answers:
+    // After a Cancel the abort goes out without waiting for its answer:
     // the transaction that the Cancel cut short has used up its abort
     // flag, and an exchange that does not answer would keep the form open
-    // for each frame's time-out and retries.
+    // for the frame's time-out and retries.
     if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
     uint8_t reply[UDP_REPLY_BUF];
     int replyLen = 0;
@@ -457,7 +460,10 @@ int SaveEngine::Save_Udp_Abort(int code) {
       LineLost = 1;
       return result;
     }
-    if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
+    // The session's end is awaited and retried as every transaction is: an
+    // exchange that missed it stays in the session and refuses the next
+    // log-in.
+    Udp_SetParam(UDP_PARAM_ABORT, 0);
     EndSession();
   }
   if (saveCancel_) result = SAVE_OK;

@@ -105,6 +105,7 @@ class SaveEngine {
   int Save_Udp_Abort(int code);
   uint16_t NextBlock() const { return nextBlock_; }
   void SetNextBlock(uint16_t n) { nextBlock_ = n; }
+  // TEMP anew; false when anything but a left-over work file stands there.
   bool OpenTemp();
   void CloseTemp();
   std::string TempPath() const;

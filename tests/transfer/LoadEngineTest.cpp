@@ -269,6 +269,21 @@ TEST_F(LoadUdp, ProtectedErrorListIsRefusedAndKept) {
   EXPECT_EQ(dir.Read("CONTROL.ERR"), "dealer kept list");
 }
 
+// The retry file is the load's own: a link or a protected file under its
+// name ends the load with "5502" and stays as it is, its target unwritten.
+TEST_F(LoadUdp, ALinkOrProtectedFileUnderTheRetryFileNameIsRefusedAndLeft) {
+  TempDir elsewhere;
+  const std::string target = elsewhere.Write("passwd", "root:x:0:0\n");
+  const std::string retry = dir.path() + "LOADERR.TMP";
+  ASSERT_EQ(::symlink(target.c_str(), retry.c_str()), 0);
+  EXPECT_EQ(RunLoad(MakeParams(3, "PrgSetAll.DAT", kRetryFile, true)), 100);
+  EXPECT_EQ(elsewhere.Read("passwd"), "root:x:0:0\n");
+  ASSERT_EQ(::unlink(retry.c_str()), 0);  // the link was left
+  ASSERT_EQ(::chmod(dir.Write("LOADERR.TMP", "the dealer's").c_str(), 0444), 0);
+  EXPECT_EQ(RunLoad(MakeParams(3, "PrgSetAll.DAT", kRetryFile, true)), 100);
+  EXPECT_EQ(dir.Read("LOADERR.TMP"), "the dealer's");
+}
+
 TEST_F(LoadUdp, DisconnectNoticeStopsAllSending) {
   fake.NoticeOn(0x41);
   EXPECT_EQ(RunLoad(MakeParams(5, "CMD.DAT", kCmdFile, true)), 300);

@@ -347,6 +347,45 @@ TEST_F(SaveUdp, ADataFileThatIsALinkIsWrittenThrough) {
   EXPECT_EQ(there.size(), 1u);  // no temporary file left beside the target
 }
 
+// TEMP is the save's own: a link under its name ends the save with "5602"
+// and stays, its target never written.
+TEST_F(SaveUdp, ALinkUnderTheWorkFileNameIsRefusedAndLeft) {
+  store->SetLines('1', Lines("T", 3));
+  TempDir elsewhere;
+  const std::string target = elsewhere.Write("passwd", "root:x:0:0\n");
+  ASSERT_EQ(::symlink(target.c_str(), (dir.path() + "TEMP").c_str()), 0);
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
+  EXPECT_EQ(elsewhere.Read("passwd"), "root:x:0:0\n");
+  ExpectOnly({"TEMP"});
+}
+
+// A killed save leaves the temporary of the data file it was writing; the
+// next save in that folder removes it.
+TEST_F(SaveUdp, TheNextSaveRemovesWhatAKilledOneLeft) {
+  store->SetLines('1', Lines("K", 2));
+  dir.Write("DBS1A2B.TMP", "half a data file");
+  ASSERT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_OK);
+  ExpectOnly({"SdSystem.DAT"});
+}
+
+// After a Cancel only the abort goes unanswered; the session's end is a
+// transaction of its own, and a lost answer brings it again. The abort gets
+// no answer here, which would otherwise match the end's by its command.
+TEST_F(SaveUdp, AfterACancelTheSessionEndIsRepeatedUntilAnswered) {
+  store->SetLines('1', Lines("C", 40));
+  store->SetPacing(1, 3000);
+  fake.Script(UDP_CMD_SAVE_ABORT, {});
+  fake.SetRequestHook([this](const FakeUdpReceived& r, bool) {
+    if (r.cmd == UDP_CMD_SAVE_ABORT) fake.SetFaults({.drop = 1});
+  });
+  auto cancelAtTheThird = [](SaveEngine& e, int n) {
+    if (n == 3) e.Cancel();
+  };
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}, cancelAtTheThird), SAVE_OK);
+  fake.SetRequestHook(nullptr);
+  EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 2);
+}
+
 // The work file's records and the bookkeeping of the countdowns, step by
 // step.
 TEST_F(SaveUdp, BlockStoreWritesTempRecordsAndArmsTheCountdowns) {
