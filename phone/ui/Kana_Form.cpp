@@ -141,6 +141,32 @@ class CellDelegate : public QStyledItemDelegate {
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->setValidator(new CellValidator(index.column(), *mode_, e));
     return w;
   }
+  // The columns are as wide as their longest value in the form's face, with
+  // no room for the usual cell margins: a value is drawn from the cell's
+  // edge, a small inset kept where there is room for it, never elided.
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, p, opt.widget);
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    const QPalette::ColorRole role = opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
+    const int inset = std::clamp(opt.rect.width() - opt.fontMetrics.horizontalAdvance(text), 0, 2);
+    p->save();
+    p->setClipRect(opt.rect);
+    p->setFont(opt.font);
+    p->setPen(opt.palette.color(group, role));
+    p->drawText(opt.rect.adjusted(inset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    p->restore();
+  }
+  // The editor takes the whole cell, for the same reason.
+  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    editor->setGeometry(option.rect);
+  }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     if (auto* e = qobject_cast<QLineEdit*>(editor))
       if (auto* v = dynamic_cast<CellValidator*>(const_cast<QValidator*>(e->validator())))

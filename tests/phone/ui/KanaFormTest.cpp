@@ -669,3 +669,29 @@ TEST_F(KanaForm, PrintBoxStandsBeforeTheWorkAndItsCancelAnswers) {
   EXPECT_FALSE(Conf_Dlg->isVisible());
   EXPECT_TRUE(Kana_Fm->isEnabled());
 }
+// A value of its column's full length shows whole in every mode: its last
+// character is drawn, so that the cell looks different when only that
+// character differs (an elided cell looks the same).
+TEST_F(KanaForm, FullLengthValuesShowWhole) {
+  DialogScript script;
+  for (int mode : {kana::kSystem, kana::kPersonal, kana::kDirectory}) {
+    Open(mode);
+    if (mode == kana::kPersonal) {
+      script.Then(1);
+      Kana_Fm->SelectOwner("201");
+    }
+    QTableWidget* g = Kana_Fm->Dial_StrGrd;
+    if (g->rowCount() < 2) Kana_Fm->Ins_BitBtnClick();
+    for (int col : {1, 2}) {
+      const size_t limit = col == 1 ? kana::DialLimit(mode) : kana::NameLimit(mode);
+      const std::string full = col == 1 ? std::string("0123456789012345678901234").substr(0, limit)
+                                        : std::string("ABCDEFGHIJKLMNOP").substr(0, limit);
+      auto shot = [&](const std::string& text) {
+        g->item(1, col)->setText(QString::fromStdString(text));
+        return g->viewport()->grab(g->visualItemRect(g->item(1, col))).toImage();
+      };
+      EXPECT_NE(shot(full), shot(full.substr(0, limit - 1) + "#")) << "mode " << mode << " column " << col;
+    }
+    Kana_Fm->Exit_BitBtnClick();
+  }
+}
