@@ -470,12 +470,12 @@ TEST_F(TelForm, ChoosingThePrinterAgainLooksAtItAgain) {
   ConnectSerial();
   FakeTelephone tel(serial);
   QPrinter* p = Orvo_Printer();
-  p->setOutputFileName(QString());
   main->Tel_BitBtn->click();
   TTel_Frm* f = Tel_Frm;
   ASSERT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[0]->text() == Disp("FAKE EXCHANGE"); }, 3000));
   {
     NoPrinter none;
+    p->setOutputFileName(QString());
     p->setOutputFormat(QPrinter::NativeFormat);
     f->Printer_RdoBtn->click();
   }
