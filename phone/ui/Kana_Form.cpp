@@ -220,12 +220,22 @@ class GridHeader : public QHeaderView {
     opt.rect = rect;
     opt.section = logical;
     style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+    // The section's last column is its border: a heading as wide as its
+    // column keeps off it, narrowed by the pixel it lacks.
     const QString text = Text(logical);
-    const int inset = std::clamp(rect.width() - fontMetrics().horizontalAdvance(text), 0, 2);
+    const int room = rect.width() - 1;
+    const int advance = fontMetrics().horizontalAdvance(text);
+    const int inset = std::clamp(room - advance, 0, 2);
+    QRect box = rect.adjusted(inset, 0, -1, 0);
     p->save();
-    p->setClipRect(rect);
+    p->setClipRect(box);
+    if (advance > room && room > 0) {
+      p->translate(box.left(), 0);
+      p->scale(static_cast<double>(room) / advance, 1.0);
+      box = QRect(0, box.top(), advance, box.height());
+    }
     p->setPen(palette().color(QPalette::ButtonText));
-    p->drawText(rect.adjusted(inset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p->drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
     p->restore();
   }
 

@@ -638,8 +638,9 @@ TEST_F(KanaForm, PrintBoxStandsBeforeTheWorkAndItsCancelAnswers) {
 }
 
 // A value of its column's full length shows whole: the cell looks different
-// when only its last character differs (an elided cell looks the same).
-TEST_F(KanaForm, FullLengthValuesShowWhole) {
+// when only its last character differs (an elided cell looks the same). A
+// heading leaves its section's border, the last column, as it was.
+TEST_F(KanaForm, FullLengthValuesAndHeadingsShowWhole) {
   DialogScript script;
   script.Then(1);  // the new owner's question
   for (int mode : {kana::kSystem, kana::kPersonal, kana::kDirectory}) {
@@ -655,6 +656,18 @@ TEST_F(KanaForm, FullLengthValuesShowWhole) {
         return g->viewport()->grab(g->visualItemRect(g->item(1, col))).toImage();
       };
       EXPECT_NE(shot(full), shot(full.substr(0, n - 1) + "#")) << "mode " << mode << " column " << col;
+    }
+    QHeaderView* h = g->horizontalHeader();
+    for (int col = 0; col < 3; ++col) {
+      QTableWidgetItem* head = g->horizontalHeaderItem(col);
+      const QString text = head ? head->text() : QString();
+      const QRect section(h->sectionViewportPosition(col), 0, h->sectionSize(col), h->height());
+      auto border = [&](const QString& t) {
+        if (head) head->setText(t);
+        return h->viewport()->grab(section).toImage().copy(section.width() - 1, 0, 1, section.height());
+      };
+      const QImage bare = border(QString());
+      EXPECT_EQ(border(text), bare) << "mode " << mode << " " << text.toStdString();
     }
     Kana_Fm->Exit_BitBtnClick();
   }
