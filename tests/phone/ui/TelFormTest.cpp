@@ -464,18 +464,17 @@ TEST_F(TelForm, DumpsToThePrinterOrSayWhyNot) {
   std::filesystem::remove(pdf);
 }
 
-// A printer set up while the printer is already the output is taken by the
-// next dump once the dealer clicks プリンタ again.
+// A printer set up while プリンタ is the output takes the next dump once
+// プリンタ is clicked again.
 TEST_F(TelForm, ChoosingThePrinterAgainLooksAtItAgain) {
   ConnectSerial();
   FakeTelephone tel(serial);
-  QPrinter* p = Orvo_Printer();
   main->Tel_BitBtn->click();
   TTel_Frm* f = Tel_Frm;
   ASSERT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[0]->text() == Disp("FAKE EXCHANGE"); }, 3000));
+  QPrinter* p = Orvo_Printer();
   {
     NoPrinter none;
-    p->setOutputFileName(QString());
     p->setOutputFormat(QPrinter::NativeFormat);
     f->Printer_RdoBtn->click();
   }
@@ -486,8 +485,6 @@ TEST_F(TelForm, ChoosingThePrinterAgainLooksAtItAgain) {
   tel.Send(FakeTelephone::SampleDump() + FakeTelephone::Line(6, "PRINTED"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[5]->text() == Disp("PRINTED"); }, 3000));
   f->Ext_BitBtn->click();  // the session's end ends the job
-  EXPECT_TRUE(d.Shown().empty());
   EXPECT_EQ(ReadAll(dir.path() + "dump.pdf").substr(0, 4), "%PDF");
   p->setOutputFileName(QString());
-  p->setOutputFormat(QPrinter::NativeFormat);
 }
