@@ -163,9 +163,11 @@ class CellDelegate : public QStyledItemDelegate {
     p->drawText(opt.rect.adjusted(inset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     p->restore();
   }
-  // The editor takes the whole cell, for the same reason.
+  // The editor takes the whole cell, for the same reason, and gives the
+  // text the room of its own margins.
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override {
     editor->setGeometry(option.rect);
+    if (auto* e = qobject_cast<QLineEdit*>(editor)) e->setTextMargins(-1, 0, -1, 0);
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     if (auto* e = qobject_cast<QLineEdit*>(editor))
