@@ -12,11 +12,14 @@ namespace {
 const std::string kCrLf = "\r\n";
 
 // The data lines of a list file: trimmed of blanks at both ends, with the
-// empty, comment and section lines left out.
+// empty, comment and section lines left out. The number of the line that
+// stopped the reading (counted from 1) goes to badLine.
 template <typename OnLine>
-bool ForEachDataLine(std::string_view content, OnLine onLine) {
+bool ForEachDataLine(std::string_view content, int* badLine, OnLine onLine) {
   size_t pos = 0;
+  int number = 0;
   while (pos < content.size()) {
+    ++number;
     size_t end = content.find('\n', pos);
     if (end == std::string_view::npos) end = content.size();
     std::string_view line = content.substr(pos, end - pos);
@@ -24,7 +27,10 @@ bool ForEachDataLine(std::string_view content, OnLine onLine) {
     while (!line.empty() && static_cast<unsigned char>(line.front()) <= 0x20) line.remove_prefix(1);
     while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.remove_suffix(1);
     if (line.empty() || line[0] == '!' || line[0] == '/') continue;
-    if (!onLine(line)) return false;
+    if (!onLine(line)) {
+      if (badLine) *badLine = number;
+      return false;
+    }
   }
   return true;
 }
@@ -84,10 +90,10 @@ std::string SpeedDialFileName(int mode, int systemType) {
   return slot < 0 ? std::string() : DataFileName[static_cast<size_t>(slot)];
 }
 
-bool Spd_Read(std::string_view content, SystemList& list) {
+bool Spd_Read(std::string_view content, SystemList& list, int* badLine) {
   enum { kNone, kNo, kData } field;
   int current = 0;
-  return ForEachDataLine(content, [&](std::string_view line) {
+  return ForEachDataLine(content, badLine, [&](std::string_view line) {
     field = kNone;
     bool inName = false;
     std::string token;
@@ -126,12 +132,12 @@ bool Spd_Read(std::string_view content, SystemList& list) {
   });
 }
 
-bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners) {
+bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, int* badLine) {
   const std::string keyword = mode == kIdCard ? "ID" : "TEL";
   enum { kNone, kKey, kNo, kData } field;
   size_t current = 0;
   bool numbered = false;  // a NO came since the last owner line
-  return ForEachDataLine(content, [&](std::string_view line) {
+  return ForEachDataLine(content, badLine, [&](std::string_view line) {
     field = kNone;
     bool inName = false;
     std::string token;
@@ -180,9 +186,9 @@ bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners) {
   });
 }
 
-bool Dir_Read(std::string_view content, std::vector<DirRow>& rows) {
+bool Dir_Read(std::string_view content, std::vector<DirRow>& rows, int* badLine) {
   enum { kNone, kNo, kName } field;
-  return ForEachDataLine(content, [&](std::string_view line) {
+  return ForEachDataLine(content, badLine, [&](std::string_view line) {
     field = kNone;
     bool inName = false;
     std::string token;

@@ -58,10 +58,11 @@ int UsedEntries(int mode);    // 20 personal, 10 ID card
 std::string SpeedDialFileName(int mode, int systemType);
 
 // Readers: true when the whole content was read; false at the first error,
-// with what was read before it kept.
-bool Spd_Read(std::string_view content, SystemList& list);
-bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners);
-bool Dir_Read(std::string_view content, std::vector<DirRow>& rows);
+// with what was read before it kept and the number of the line in error
+// (the file's own count, from 1) in badLine.
+bool Spd_Read(std::string_view content, SystemList& list, int* badLine = nullptr);
+bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, int* badLine = nullptr);
+bool Dir_Read(std::string_view content, std::vector<DirRow>& rows, int* badLine = nullptr);
 
 // Writers: the whole file, "!" + comment first, every line ended by CR LF.
 std::string Spd_Write(const SystemList& list, std::string_view comment);

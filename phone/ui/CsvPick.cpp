@@ -1,8 +1,6 @@
 #include "phone/ui/CsvPick.h"
 
-#include <QFileDialog>
-
-#include "platform/ui/QtText.h"
+#include "shell/ui/FSelBox_Unit.h"
 
 namespace {
 CsvPicker& Override() {
@@ -11,16 +9,13 @@ CsvPicker& Override() {
 }
 }  // namespace
 
-bool PickCsv(QWidget* parent, const QString& startDir, const QString& selectFile, QString& chosen) {
+bool PickCsv(QWidget* parent, const std::string& startDir, const std::string& selectFile, std::string& chosen) {
   if (Override()) return Override()(parent, startDir, selectFile, chosen);
-  QFileDialog dlg(parent, QString(), startDir);
-  dlg.setFileMode(QFileDialog::ExistingFile);
-  dlg.setAcceptMode(QFileDialog::AcceptOpen);
-  // File names keep their case here: the upper-case extension is listed too.
-  dlg.setNameFilter(U8("CSVファイル (*.csv *.CSV)"));
-  if (!selectFile.isEmpty()) dlg.selectFile(selectFile);
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
-  chosen = dlg.selectedFiles().first();
+  TFSeleDlg dlg;
+  dlg.Path = startDir;
+  dlg.FileName = selectFile;
+  if (!dlg.Execute(parent) || dlg.FileName.empty()) return false;
+  chosen = dlg.FileName;
   return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <algorithm>
 
@@ -20,8 +19,6 @@ TKTel_Frm* KTel_Frm = nullptr;
 namespace {
 
 bool IsTitleByte(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xDF); }
-
-QString PathText(const std::string& path) { return QString::fromStdString(path); }
 
 KTelSpin* Spin(QWidget* parent, int lo, int hi, int emptyValue, int x, int y) {
   auto* s = new KTelSpin(lo, hi, emptyValue, parent);
@@ -162,22 +159,21 @@ void TKTel_Frm::FormShow() {
 }
 
 void TKTel_Frm::Choose(std::string& path, QLineEdit* edit) {
-  QString start, select;
+  std::string start, select;
   if (!path.empty() && fsys::FileExists(path)) {
-    QFileInfo fi(PathText(path));
-    start = fi.absolutePath();
-    select = fi.fileName();
+    std::string name;
+    fsys::SplitPath(path, start, name);
+    select = path;
   } else if (!folder_.empty() && fsys::DirExists(folder_)) {
-    start = PathText(folder_);
+    start = folder_;
   } else {
-    std::string p = ProgramDir;
-    if (p.size() >= 4 && p.back() == '/') p.pop_back();
-    start = PathText(p);
+    start = ProgramDir;
+    if (start.size() >= 4 && start.back() == '/') start.pop_back();
   }
-  QString chosen;
+  std::string chosen;
   if (!PickCsv(this, start, select, chosen)) return;
-  path = chosen.toStdString();
-  edit->setText(chosen);
+  path = chosen;
+  edit->setText(NameToQ(chosen));
 }
 
 void TKTel_Frm::AdrSet_BitBtnClick() { Choose(adrPath_, Adr_Edit); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,6 +13,9 @@
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QStyleOption>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
 #include <QValidator>
 #include <algorithm>
 #include <map>
@@ -37,10 +41,12 @@ KanaHost& Kana_Host() {
 
 namespace {
 
-// Owner caps and a list file read only in part.
+// Owner caps, and a list file read only in part: told when it opens, and
+// asked before Register writes the part over the whole.
 constexpr const char* kMsgTooManyOwners = "9807";
 constexpr const char* kMsgTooManyRows = "9808";
 constexpr const char* kMsgPartlyRead = "9809";
+constexpr const char* kMsgPartLost = "7805";
 
 bool DialByte(unsigned char c, int mode) {
   if ((c >= '0' && c <= '9') || c == '*' || c == '#') return true;
@@ -135,6 +141,34 @@ class CellDelegate : public QStyledItemDelegate {
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->setValidator(new CellValidator(index.column(), *mode_, e));
     return w;
   }
+  // The columns are as wide as their longest value in the form's face, with
+  // no room for the usual cell margins: a value is drawn from the cell's
+  // edge, a small inset kept where there is room for it, never elided.
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, p, opt.widget);
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    const QPalette::ColorRole role = opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
+    const int inset = std::clamp(opt.rect.width() - opt.fontMetrics.horizontalAdvance(text), 0, 2);
+    p->save();
+    p->setClipRect(opt.rect);
+    p->setFont(opt.font);
+    p->setPen(opt.palette.color(group, role));
+    p->drawText(opt.rect.adjusted(inset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    p->restore();
+  }
+  // The editor takes the whole cell, for the same reason, and gives the
+  // text the room of its own margins.
+  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    editor->setGeometry(option.rect);
+    if (auto* e = qobject_cast<QLineEdit*>(editor)) e->setTextMargins(-1, 0, -1, 0);
+  }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     if (auto* e = qobject_cast<QLineEdit*>(editor))
       if (auto* v = dynamic_cast<CellValidator*>(const_cast<QValidator*>(e->validator())))
@@ -188,12 +222,22 @@ class GridHeader : public QHeaderView {
     opt.rect = rect;
     opt.section = logical;
     style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+    // The section's last column is its border: a heading as wide as its
+    // column keeps off it, narrowed by the pixel it lacks.
     const QString text = Text(logical);
-    const int inset = std::clamp(rect.width() - fontMetrics().horizontalAdvance(text), 0, 2);
+    const int room = rect.width() - 1;
+    const int advance = fontMetrics().horizontalAdvance(text);
+    const int inset = std::clamp(room - advance, 0, 2);
+    QRect box = rect.adjusted(inset, 0, -1, 0);
     p->save();
-    p->setClipRect(rect);
+    p->setClipRect(box);
+    if (advance > room && room > 0) {
+      p->translate(box.left(), 0);
+      p->scale(static_cast<double>(room) / advance, 1.0);
+      box = QRect(0, box.top(), advance, box.height());
+    }
     p->setPen(palette().color(QPalette::ButtonText));
-    p->drawText(rect.adjusted(inset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p->drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
     p->restore();
   }
 
@@ -244,6 +288,60 @@ void CloseEditor(QTableWidget* g) {
     emit g->itemDelegate()->commitData(e);
     emit g->itemDelegate()->closeEditor(e, QAbstractItemDelegate::NoHint);
   }
+}
+
+// A printed listing laid out before its job begins: texts by the top of
+// their line (as the layout gives every y), frames, rules and page breaks.
+class PrintSheet {
+ public:
+  void Text(int x, int top, const std::string& s) { ops_.push_back({kText, x, top, 0, 0, s}); }
+  void Rect(int x1, int y1, int x2, int y2) { ops_.push_back({kRect, x1, y1, x2, y2, {}}); }
+  void Line(int x1, int y1, int x2, int y2) { ops_.push_back({kLine, x1, y1, x2, y2, {}}); }
+  void NewPage() { ops_.push_back({kPage, 0, 0, 0, 0, {}}); }
+  bool Draw(QPainter& p, QPrinter& printer) const {
+    // The painter places a text by its baseline: the font's ascent below
+    // the top that the layout gave.
+    const int ascent = p.fontMetrics().ascent();
+    for (const Op& op : ops_) {
+      switch (op.kind) {
+        case kText:
+          p.drawText(op.x1, op.y1 + ascent, ToQ(op.text));
+          break;
+        case kRect:
+          p.drawRect(op.x1, op.y1, op.x2 - op.x1, op.y2 - op.y1);
+          break;
+        case kLine:
+          p.drawLine(op.x1, op.y1, op.x2, op.y2);
+          break;
+        case kPage:
+          if (!printer.newPage()) return false;
+          break;
+      }
+    }
+    return true;
+  }
+
+ private:
+  enum Kind { kText, kRect, kLine, kPage };
+  struct Op {
+    Kind kind;
+    int x1, y1, x2, y2;
+    std::string text;
+  };
+  std::vector<Op> ops_;
+};
+
+// A box that says the program is working is seen before the work starts:
+// the events run until the window system has exposed it (bounded, for a
+// screen that never does), and it is painted at once.
+void PaintNow(QWidget* box) {
+  QDeadlineTimer limit(2000);
+  while (box->isVisible() && !(box->windowHandle() && box->windowHandle()->isExposed()) && !limit.hasExpired()) {
+    QApplication::processEvents();
+    QThread::msleep(5);
+  }
+  box->repaint();
+  QApplication::processEvents();
 }
 
 }  // namespace
@@ -523,6 +621,7 @@ void TKana_Fm::FormShow() {
   Print_BitBtn->setEnabled(true);
   Reg_BitBtn->setEnabled(true);
   fileExisted_ = false;
+  partLine_ = 0;
   active_ = Dial_StrGrd;
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -542,6 +641,13 @@ void TKana_Fm::FormShow() {
   }
   raise();
   activateWindow();
+  // The next Register would write the part over the whole file: the user
+  // is told which line stopped the reading once the form stands on the
+  // screen, so that the message has a window to stand over.
+  if (partLine_ > 0)
+    QTimer::singleShot(0, this, [this] {
+      if (isVisible() && partLine_ > 0) MsgDlg_Show(kMsgPartlyRead, std::to_string(partLine_));
+    });
 }
 
 void TKana_Fm::LoadFile() {
@@ -554,25 +660,24 @@ void TKana_Fm::LoadFile() {
   if (!kana::Spd_Open(path_, content)) return;
   fileExisted_ = true;
   bool whole = true;
+  int badLine = 0;
   if (mode_ == kana::kSystem) {
-    whole = kana::Spd_Read(content, system_);
+    whole = kana::Spd_Read(content, system_, &badLine);
     for (int n = 0; n < kana::kSystemEntries; ++n) {
       SetCell(Dial_StrGrd, n, 1, system_[static_cast<size_t>(n)].dial);
       SetCell(Dial_StrGrd, n, 2, system_[static_cast<size_t>(n)].name);
     }
   } else if (mode_ == kana::kDirectory) {
     std::vector<kana::DirRow> rows;
-    whole = kana::Dir_Read(content, rows);
+    whole = kana::Dir_Read(content, rows, &badLine);
     FillDirectory(rows);
   } else {
-    whole = kana::ISpd_Read(content, mode_, owners_);
+    whole = kana::ISpd_Read(content, mode_, owners_, &badLine);
     for (const kana::Owner& o : owners_) Nais_CmbBox->addItem(ToQ(o.key));
     Nais_CmbBox->setCurrentIndex(-1);
     Nais_CmbBox->setEditText(QString());
   }
-  // The next Register would write the partial list over the whole file:
-  // the user must know before editing.
-  if (!whole) MsgDlg_Show(kMsgPartlyRead);
+  if (!whole) partLine_ = badLine;
 }
 
 void TKana_Fm::FillDirectory(const std::vector<kana::DirRow>& rows) {
@@ -898,6 +1003,7 @@ void TKana_Fm::Reg_BitBtnClick() {
     MarkFault(fault);
     return;
   }
+  if (partLine_ > 0 && MsgDlg_Show(kMsgPartLost, std::to_string(partLine_)) != 1) return;
   std::string comment;
   if (InpDlg_Show("1401", comment) != 1) return;
   static const char* const overwrite[] = {"7010", "7011", "7017", "7012"};
@@ -910,19 +1016,24 @@ void TKana_Fm::Reg_BitBtnClick() {
     return;
   }
   fileExisted_ = true;
+  partLine_ = 0;
 }
 
 // ---- printing ----
 
 void TKana_Fm::Print_BitBtnClick() {
-  if (Conf_Dlg && Conf_Dlg->isVisible()) return;
+  // The box is the only way to cancel, so it is made when the program has
+  // not made it yet.
+  if (!Conf_Dlg) Conf_Dlg = new TConf_Dlg();
+  if (Conf_Dlg->isVisible()) return;
   StoreGrids();
-  if (Conf_Dlg) Conf_Dlg->BeginProgress(ToQ(PrintProgressCaption), ToQ(PrintProgressText));
+  Conf_Dlg->BeginProgress(ToQ(PrintProgressCaption), ToQ(PrintProgressText));
   CancelRequested = 0;
   if (Main_Frm) Main_Frm->setEnabled(false);
   setEnabled(false);
+  PaintNow(Conf_Dlg);
   bool ok = PrintList();
-  if (Conf_Dlg) Conf_Dlg->EndProgress();
+  Conf_Dlg->EndProgress();
   if (Main_Frm) Main_Frm->setEnabled(true);
   setEnabled(true);
   if (!ok) MsgDlg_Show("9091");
@@ -933,20 +1044,15 @@ bool TKana_Fm::PrintList() {
   QPrinter* printer = Orvo_Printer();
   if (!Orvo_PrinterReady(printer)) return false;
   printer->setDocName("O.R.V.O");
-  QPainter p;
-  if (!p.begin(printer)) return false;
   QFont font = Orvo_Font(8);
   font.setPointSize(8);
   font.setFixedPitch(true);
-  p.setFont(font);
-  p.setPen(QPen(Qt::black, 0, Qt::SolidLine));
-  p.setBrush(Qt::NoBrush);
+  const QFontMetrics fm(font, printer);
   const int pageH = printer->pageLayout().paintRectPixels(printer->resolution()).height();
   // The step is never below the font's height on this printer, so that no
   // line runs into the next at any resolution.
-  const int fontH = QFontMetrics(font, printer).height();
   int L = std::max(1, pageH / (font.pointSize() + 30));
-  int h = std::max(pageH / L, fontH);
+  int h = std::max(pageH / L, fm.height());
   L = std::max(8, pageH / h);
 
   auto width = [&](std::string_view sample) { return Common_TextWidth(printer, font, sample) + 30; };
@@ -965,27 +1071,36 @@ bool TKana_Fm::PrintList() {
   }
   int total = 0;
   for (int c : cols) total += c;
+
+  // The listing is laid out first, with Cancel answered before each row:
+  // the print system cannot take back a job once begun, so a cancelled
+  // listing never becomes one.
+  PrintSheet sheet;
   int page = 1;
-  auto text = [&](int x, int y, const std::string& s) { p.drawText(x, y, ToQ(s)); };
   auto head = [&] {
-    text(200, 2 * h, std::string(KanaPrintTitle[static_cast<size_t>(mode_)]) + "  (PAGE.  " + std::to_string(page) + ")");
+    const std::string title(KanaPrintTitle[static_cast<size_t>(mode_)]);
+    sheet.Text(200, 2 * h, title + "  (PAGE.  " + std::to_string(page) + ")");
   };
   auto table = [&](int top, int lastRowTop, double below) {
     int bottom = lastRowTop + static_cast<int>(below * h);
-    p.drawRect(192, top, 200 + total - 192, bottom - top);
-    p.drawLine(192, top + 2 * h, 200 + total, top + 2 * h);
+    sheet.Rect(192, top, 200 + total, bottom);
+    sheet.Line(192, top + 2 * h, 200 + total, top + 2 * h);
     int x = 192;
     for (size_t c = 0; c + 1 < cols.size(); ++c) {
       x += cols[c];
-      p.drawLine(x, top, x, bottom);
+      sheet.Line(x, top, x, bottom);
     }
   };
   auto row = [&](int y, const std::vector<std::string>& cells) {
     int x = 200;
     for (size_t c = 0; c < cells.size(); ++c) {
-      text(x, y, cells[c]);
+      sheet.Text(x, y, cells[c]);
       x += cols[c];
     }
+  };
+  auto cancelled = [] {
+    QApplication::processEvents();
+    return CancelRequested != 0;
   };
   head();
   if (mode_ == kana::kSystem || mode_ == kana::kDirectory) {
@@ -1004,21 +1119,17 @@ bool TKana_Fm::PrintList() {
     int line = 7;
     int lastTop = 6 * h;
     for (const auto& r : rows) {
-      QApplication::processEvents();
-      if (CancelRequested) {
-        p.end();
-        return true;  // the user's abort is no failure
-      }
+      if (cancelled()) return true;  // the user's abort is no failure
       if (line > L - 6) {
         table(top, lastTop, 1.5);
-        if (!printer->newPage()) return false;
+        sheet.NewPage();
         ++page;
         head();
         row(5 * h, heads);
         line = 7;
       }
       row(line * h, r);
-      lastTop = line * h - h;
+      lastTop = line * h;
       ++line;
     }
     table(top, lastTop, mode_ == kana::kSystem ? 1.0 : 1.5);
@@ -1027,14 +1138,14 @@ bool TKana_Fm::PrintList() {
     int printed = 0;
     for (const kana::Owner& o : owners_) {
       if (o.key.empty()) continue;
-      if (CancelRequested) break;
+      if (cancelled()) return true;
       if (printed > 0 && printed % 2 == 0) {
-        if (!printer->newPage()) return false;
+        sheet.NewPage();
         ++page;
         head();
         y = 5 * h;
       }
-      text(200, y, std::string(KanaKeyHeading[mode_ == kana::kIdCard ? 2 : 1]) + " : " + o.key);
+      sheet.Text(200, y, std::string(KanaKeyHeading[mode_ == kana::kIdCard ? 2 : 1]) + " : " + o.key);
       int top = y + h + h / 2;
       row(y + 2 * h, heads);
       int ry = y + 4 * h;
@@ -1042,12 +1153,18 @@ bool TKana_Fm::PrintList() {
         const kana::OwnerEntry& e = o.entries[static_cast<size_t>(i)];
         row(ry, {e.no, e.dial, e.name});
       }
-      table(top, ry - 2 * h, 1.5);
+      table(top, ry - h, 1.5);
       y = ry + h;
       ++printed;
     }
   }
-  return p.end();
+
+  QPainter p;
+  if (!p.begin(printer)) return false;
+  p.setFont(font);
+  p.setPen(QPen(Qt::black, 0, Qt::SolidLine));
+  p.setBrush(Qt::NoBrush);
+  return sheet.Draw(p, *printer) && p.end();
 }
 
 // ---- close ----

@@ -115,6 +115,8 @@ class TKana_Fm : public QWidget {
   int mode_ = 0;
   std::string path_;
   bool fileExisted_ = false;
+  // The line that stopped the reading of the file; 0 when it was read whole.
+  int partLine_ = 0;
   kana::SystemList system_;
   std::vector<kana::Owner> owners_;
   std::string currentKey_;

@@ -219,6 +219,12 @@ TTel_Frm::TTel_Frm(QWidget* parent) : QWidget(parent) {
   connect(Printer_RdoBtn, &QRadioButton::toggled, this, [this](bool on) {
     if (on) Printer_RdoBtnClick();
   });
+  // A click on the printer when it is already the output changes no state,
+  // so no toggle comes: the printer is looked at again all the same, so that
+  // one set up since then takes the next dump.
+  connect(Printer_RdoBtn, &QRadioButton::clicked, this, [this] {
+    if (state_.TelOutputMode == 2) printerReady_ = Orvo_PrinterReady(Orvo_Printer());
+  });
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TTel_Frm::Chg_BitBtnClick);
   connect(Ext_BitBtn, &QPushButton::clicked, this, &TTel_Frm::Ext_BitBtnClick);
 

@@ -12,10 +12,10 @@ TConf_Dlg* Conf_Dlg = nullptr;
 TInput_Dlg* Input_Dlg = nullptr;
 std::string ForbiddenChars;
 
-int MsgDlg_Show(std::string_view number) {
+namespace {
+
+int ShowContent(const MsgDlgContent& content) {
   if (!Conf_Dlg) Conf_Dlg = new TConf_Dlg();
-  std::string path = fsys::Resolve(ProgramDir, "MSGDLG.DAT");
-  MsgDlgContent content = MsgDlg_Load(path, number, false);
   if (Conf_Dlg->isVisible() && !Conf_Dlg->isModal()) {
     // The progress box of a printing loop only changes its texts.
     Conf_Dlg->SetContent(content);
@@ -30,6 +30,21 @@ int MsgDlg_Show(std::string_view number) {
   }
   Conf_Dlg->SetContent(content);
   return Conf_Dlg->ShowModal();
+}
+
+MsgDlgContent Load(std::string_view number) {
+  return MsgDlg_Load(fsys::Resolve(ProgramDir, "MSGDLG.DAT"), number, false);
+}
+
+}  // namespace
+
+int MsgDlg_Show(std::string_view number) { return ShowContent(Load(number)); }
+
+int MsgDlg_Show(std::string_view number, std::string_view arg) {
+  MsgDlgContent content = Load(number);
+  for (size_t at = content.text.find("%1"); at != std::string::npos; at = content.text.find("%1", at + arg.size()))
+    content.text.replace(at, 2, arg);
+  return ShowContent(content);
 }
 
 int InpDlg_Show(std::string_view number, std::string& text) {

@@ -15,6 +15,9 @@ extern std::string ForbiddenChars;
 // 1 OK, 2 Cancel; 0 when the dialog is the visible progress box and only
 // its texts changed.
 int MsgDlg_Show(std::string_view number);
+// The same with every "%1" of the message's text replaced by arg (CP932):
+// a message that names a line or a value.
+int MsgDlg_Show(std::string_view number, std::string_view arg);
 
 // 1 with the entered text in text, or 2 with text unchanged.
 int InpDlg_Show(std::string_view number, std::string& text);

@@ -7,10 +7,12 @@
 #include "orvo/OrvoForms.h"
 #include "phone/ui/CsvPick.h"
 #include "phone/ui/KTel_Unit.h"
+#include "shell/ui/FSelBox_Form.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ui/ModalHelper.h"
 
 namespace {
 
@@ -43,11 +45,11 @@ class KTelForm : public ::testing::Test {
   }
   // Answers the file dialogs in turn and records where each started.
   void Pick(std::vector<std::string> files) {
-    SetCsvPicker([this, files, n = size_t(0)](QWidget*, const QString& start, const QString& sel,
-                                              QString& chosen) mutable {
-      starts.push_back(start.toStdString() + "|" + sel.toStdString());
+    SetCsvPicker([this, files, n = size_t(0)](QWidget*, const std::string& start, const std::string& sel,
+                                              std::string& chosen) mutable {
+      starts.push_back(start + "|" + sel);
       if (n >= files.size()) return false;
-      chosen = QString::fromStdString(files[n++]);
+      chosen = files[n++];
       return true;
     });
   }
@@ -109,7 +111,7 @@ TEST_F(KTelForm, ImportFromTheMainButtonAndBack) {
   EXPECT_EQ(script.Shown(), std::vector<std::string>({"M8001", "M8003", "M7021", "M7021", "M9059"}));
   ASSERT_EQ(starts.size(), 3u);
   EXPECT_EQ(starts[0], dir.path() + "data/|");
-  EXPECT_EQ(starts[2], dir.path() + "in|adr.csv");
+  EXPECT_EQ(starts[2], dir.path() + "in/|" + adr);
 
   KTel_Frm->Ext_BitBtn->click();
   EXPECT_FALSE(KTel_Frm->isVisible());
@@ -164,4 +166,27 @@ TEST_F(KTelForm, NumberFieldsTakeDigitsAndRefillWhenEmptied) {
   f->Reg_BitBtn->click();  // takes no focus, as the mnemonic
   EXPECT_NE(Book().find("NO=01\x11\r\n"), std::string::npos);
   EXPECT_EQ(f->KGroup_SEdt->text(), "1");
+}
+
+// A customer's CSV named on Windows (CP932) is listed by the shared picker
+// under its name and read from the bytes chosen.
+TEST_F(KTelForm, PickerListsAndReadsAFileNamedInShiftJis) {
+  dir.Write("in/" + Sjis("電話帳") + ".csv", SjisLines({"\"名前\",\"読み\",\"電話番号\",\"グループ\"", "佐藤,ｻﾄｳ,0451,3"}));
+  QTest::mouseClick(main->KTel_BitBtn, Qt::LeftButton);
+  Pick({grp});
+  KTel_Frm->Group_BitBtn->click();
+  SetCsvPicker({});
+  WhenModal([&](QDialog* d) {
+    auto* f = qobject_cast<TFSel_Dlg*>(d);
+    ASSERT_TRUE(f && f->GoTo(dir.path() + "in"));
+    auto found = f->FSel_FilLstBox->findItems(QString::fromUtf8("電話帳.csv"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    f->FSel_FilLstBox->setCurrentItem(found[0]);
+    f->Ok_BitBtn->click();
+  });
+  KTel_Frm->AdrSet_BitBtn->click();
+  KTel_Frm->Indent_Edit->setText("T");
+  DialogScript script;
+  KTel_Frm->Reg_BitBtn->click();
+  EXPECT_NE(Book().find("DATA2=3\x06" "0451\x06"), std::string::npos);
 }

@@ -6,9 +6,14 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <filesystem>
+#include <map>
 
 #include "orvo/OrvoForms.h"
 #include "phone/Kana_Unit.h"
@@ -552,4 +557,114 @@ TEST_F(KanaForm, TabOrderReachesEveryDirectoryButton) {
   EXPECT_TRUE(Kana_Fm->Del_BitBtn->isEnabled());
   Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_TRUE(Within(Kana_Fm->focusWidget(), Kana_Fm->Sort_BitBtn));
+}
+
+namespace {
+
+// The top of each word's first showing on a PDF's first page, in points.
+std::map<std::string, double> WordTops(const std::string& pdf) {
+  QProcess tool;
+  tool.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", QString::fromStdString(pdf), "-"});
+  tool.waitForFinished(-1);
+  static const QRegularExpression word(R"re(<word xMin="[\d.]+" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re");
+  std::map<std::string, double> tops;
+  for (auto it = word.globalMatch(QString::fromUtf8(tool.readAllStandardOutput())); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    tops.emplace(m.captured(2).toStdString(), m.captured(1).toDouble());
+  }
+  return tops;
+}
+
+void PrintToFile(const std::string& path) {
+  Orvo_Printer()->setOutputFormat(QPrinter::PdfFormat);
+  Orvo_Printer()->setOutputFileName(QString::fromStdString(path));
+}
+
+}  // namespace
+
+// A printed text stands below the y of its line: the page head at 2 line
+// heights, the headings at 5 (the frame's top at 4.5), the first entry at 7.
+TEST_F(KanaForm, PrintedTextsStandBelowTheTopsOfTheirLines) {
+  dir.Write("data/SdSystem.DAT", SjisLines({"!c", "/SPD/", "NO=000>DATA=0312345678<ABC>"}));
+  Open(kana::kSystem, 0);
+  PrintToFile(dir.path() + "list.pdf");
+  Kana_Fm->Print_BitBtnClick();
+  std::map<std::string, double> top = WordTops(dir.path() + "list.pdf");
+  const std::string title = "システム短縮ダイヤル", heading = "ﾀﾞｲﾔﾙ内容", entry = "0312345678";
+  for (const std::string& w : {title, heading, entry}) ASSERT_EQ(top.count(w), 1u) << w;
+  const double margin = Orvo_Printer()->pageLayout().paintRect(QPageLayout::Point).top();
+  const double h = (top[entry] - top[heading]) / 2;
+  EXPECT_NEAR(top[title] - margin, 2 * h, h / 4);
+  EXPECT_NEAR(top[heading] - margin, 5 * h, h / 4);
+}
+
+// A file whose reading stops at a bad line names it when it opens, and
+// Register asks before it writes the part over the whole file.
+TEST_F(KanaForm, PartlyReadFileNamesItsLineAndRegisterAsksFirst) {
+  std::string file = "!c\r\n/SPD/\r\n";
+  for (int n = 10; n < 22; ++n)  // 25 digits on line 8
+    file += "NO=0" + std::to_string(n) + ">DATA=" + std::string(n == 15 ? 25 : 9, '1') + "<>\r\n";
+  dir.Write("data/SdSystem.DAT", file);
+  dir.Write("MSGDLG.DAT", "J9809=T,M9809 %1,1,0\r\nJ7805=T,M7805 %1,1,1\r\nJ7010=T,M7010,1,1\r\n");
+  DialogScript script;
+  script.Then(1).Then(2);
+  Open(kana::kSystem, 0);
+  Kana_Fm->Reg_BitBtnClick();
+  EXPECT_EQ(Data("SdSystem.DAT"), file);
+  script.Then(1).Then(1, "new").Then(1);
+  Kana_Fm->Reg_BitBtnClick();
+  EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9809 8", "M7805 8", "M7805 8", "P1401", "M7010"}));
+  EXPECT_NE(Data("SdSystem.DAT"), file);
+}
+
+// The print box shows its text and キャンセル before the listing is made, and
+// its キャンセル stops an owner listing too: no job comes of it.
+TEST_F(KanaForm, PrintBoxStandsBeforeTheWorkAndItsCancelAnswers) {
+  dir.Write("data/SdPersonal.DAT", kana::ISpd_Write({kana::NewOwner("201"), kana::NewOwner("202")}, 1, "c"));
+  Open(kana::kPersonal);
+  PrintToFile(dir.path() + "list.pdf");
+  bool stood = false;
+  std::function<void()> look = [&] {  // once the window system shows the box
+    if (!Conf_Dlg || !Conf_Dlg->isVisible()) return;
+    if (!Conf_Dlg->windowHandle()->isExposed()) return QTimer::singleShot(0, Kana_Fm, look);
+    stood = Conf_Dlg->Cancel_BitBtn->isVisible() && Conf_Dlg->Msg_Lbl->text() == ToQ(PrintProgressText);
+    QTest::mouseClick(Conf_Dlg->Cancel_BitBtn, Qt::LeftButton);
+  };
+  QTimer::singleShot(0, Kana_Fm, look);
+  Kana_Fm->Print_BitBtnClick();
+  EXPECT_TRUE(stood);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "list.pdf"));
+}
+
+// A value of full length shows whole: its cell changes when only its last
+// character does (an elided one does not). A heading keeps off the border.
+TEST_F(KanaForm, FullLengthValuesAndHeadingsShowWhole) {
+  DialogScript script;
+  script.Then(1);  // the new owner's question
+  for (int mode : {kana::kSystem, kana::kPersonal, kana::kDirectory}) {
+    Open(mode);
+    if (mode == kana::kPersonal) Kana_Fm->SelectOwner("201");
+    if (mode == kana::kDirectory) Kana_Fm->Ins_BitBtnClick();
+    QTableWidget* g = Kana_Fm->Dial_StrGrd;
+    auto shot = [&](QWidget* w, QRect r, QTableWidgetItem* it, const std::string& text) {
+      if (it) it->setText(QString::fromStdString(text));
+      return w->grab(r).toImage();
+    };
+    for (int col : {1, 2}) {
+      const size_t n = col == 1 ? kana::DialLimit(mode) : kana::NameLimit(mode);
+      const std::string full = std::string(col == 1 ? "0123456789012345678901234" : "ABCDEFGHIJKLMNOP").substr(0, n);
+      QTableWidgetItem* it = g->item(1, col);
+      const QImage cut = shot(g->viewport(), g->visualItemRect(it), it, full.substr(0, n - 1) + "#");
+      EXPECT_NE(shot(g->viewport(), g->visualItemRect(it), it, full), cut) << mode << " " << col;
+    }
+    QHeaderView* h = g->horizontalHeader();
+    for (int col = 0; col < 3; ++col) {
+      QTableWidgetItem* head = g->horizontalHeaderItem(col);
+      const std::string text = head ? head->text().toStdString() : "";
+      const QRect border(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 0, 1, h->height());
+      const QImage bare = shot(h->viewport(), border, head, "");
+      EXPECT_EQ(shot(h->viewport(), border, head, text), bare) << mode << " " << text;
+    }
+    Kana_Fm->Exit_BitBtnClick();
+  }
 }

@@ -463,3 +463,28 @@ TEST_F(TelForm, DumpsToThePrinterOrSayWhyNot) {
   EXPECT_GE(cupspdf::PdfPages(pdf), 1);
   std::filesystem::remove(pdf);
 }
+
+// A printer set up while プリンタ is the output takes the next dump once
+// プリンタ is clicked again.
+TEST_F(TelForm, ChoosingThePrinterAgainLooksAtItAgain) {
+  ConnectSerial();
+  FakeTelephone tel(serial);
+  main->Tel_BitBtn->click();
+  TTel_Frm* f = Tel_Frm;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[0]->text() == Disp("FAKE EXCHANGE"); }, 3000));
+  QPrinter* p = Orvo_Printer();
+  {
+    NoPrinter none;
+    p->setOutputFormat(QPrinter::NativeFormat);
+    f->Printer_RdoBtn->click();
+  }
+  p->setOutputFormat(QPrinter::PdfFormat);
+  p->setOutputFileName(QString::fromStdString(dir.path() + "dump.pdf"));
+  QTest::mouseClick(f->Printer_RdoBtn, Qt::LeftButton);
+  DialogScript d;
+  tel.Send(FakeTelephone::SampleDump() + FakeTelephone::Line(6, "PRINTED"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f->Disp_Lbl[5]->text() == Disp("PRINTED"); }, 3000));
+  f->Ext_BitBtn->click();  // the session's end ends the job
+  EXPECT_EQ(ReadAll(dir.path() + "dump.pdf").substr(0, 4), "%PDF");
+  p->setOutputFileName(QString());
+}
