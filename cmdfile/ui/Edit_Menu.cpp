@@ -15,6 +15,7 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Conf_Unit.h"
 
 TEdit_Menu* Edit_Menu = nullptr;
 
@@ -43,6 +44,8 @@ TEdit_Menu::TEdit_Menu(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("コマンドファイル一覧編集（メニュー選択）"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
   resize(420, 520);
+  // The screens' face (the stored layouts' default), not the toolkit's.
+  setFont(Orvo_FontNamed("MS Sans Serif", 12));
 
   TrvMenu = new QTreeWidget(this);
   TrvMenu->setObjectName("TrvMenu");

@@ -23,6 +23,7 @@
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Conf_Unit.h"
 #include "transfer/ui/Load_Form.h"
 
 QWidget* CurrentPage = nullptr;
@@ -150,6 +151,10 @@ void TGPage_Base::Layout(const QString& storedCaption) {
   // Single border, no title-bar buttons, above the program's other windows.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
   setWindowTitle(storedCaption);
+  // The stored layouts name no face of their own: their default, drawn in
+  // the face substituted for it, so that digits, kanji and half-width
+  // katakana of a label come from one face and never the toolkit's.
+  setFont(Orvo_FontNamed("MS Sans Serif", 12));
 
   Label2 = new QLabel(U8("コマンドファイル："), this);
   Label1 = new QLabel(this);
