@@ -16,6 +16,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Input_Unit.h"
+#include "shell/ui/Unit_Message.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
 #include "tests/support/ui/WindowPlace.h"
@@ -121,6 +122,19 @@ TEST_F(Placement, TheMainWindowShownAgainKeepsWhereItWasPut) {
   EXPECT_TRUE(Settles(main, [&] { return main->geometry() == placed; }))
       << "client at " << main->geometry().x() << "," << main->geometry().y() << ", was at " << placed.x() << ","
       << placed.y();
+}
+
+// The notice of a long check shows its text before the work starts, which
+// lets no event through until it ends.
+TEST_F(Placement, TheCheckNoticeIsOnTheScreenBeforeTheCheckStarts) {
+  TDlg_Message notice(main);
+  notice.ShowNow();
+  const QImage shot = QGuiApplication::primaryScreen()->grabWindow(notice.winId()).toImage();
+  const QRect text = notice.Msg_Lbl->geometry() & shot.rect();
+  int ink = 0;
+  for (int y = text.top(); y <= text.bottom(); ++y)
+    for (int x = text.left(); x <= text.right(); ++x) ink += qGray(shot.pixel(x, y)) < 96 ? 1 : 0;
+  EXPECT_GT(ink, 100) << "a blank notice, " << shot.width() << "x" << shot.height() << " grabbed";
 }
 
 }  // namespace
