@@ -24,6 +24,7 @@
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Placement.h"
 #include "transfer/ui/Load_Form.h"
 
 QWidget* CurrentPage = nullptr;
@@ -406,8 +407,8 @@ bool TGPage_Base::Store(std::vector<std::string> list) {
 }
 
 void TGPage_Base::ShowLoad(const GPageHandOver& h) {
-  QPoint at = pos();
-  if (!kind_.loadAtPage && Main_Frm) at = QPoint(Main_Frm->x(), Main_Frm->y() + 20);
+  QPoint at = FrameTopLeft(this);
+  if (!kind_.loadAtPage && Main_Frm) at = FrameTopLeft(Main_Frm) + QPoint(0, 20);
   hide();
   if (GPage_Host().showLoad) {
     GPage_Host().showLoad(h, at);
@@ -417,7 +418,7 @@ void TGPage_Base::ShowLoad(const GPageHandOver& h) {
   std::string user = GPage_Host().userName ? GPage_Host().userName() : std::string();
   Load_Frm->User_Lbl->setText(ToQ(user));
   Load_Frm->Data_Lbl->setText(ToQ(h.dataLabel));
-  Load_Frm->move(at);
+  PlaceFrameAt(Load_Frm, at);
   Load_Frm->show();
 }
 

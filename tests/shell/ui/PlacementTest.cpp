@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include "cmdfile/ui/Edit_Menu.h"
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
@@ -122,6 +123,30 @@ TEST_F(Placement, TheMainWindowShownAgainKeepsWhereItWasPut) {
   EXPECT_TRUE(Settles(main, [&] { return main->geometry() == placed; }))
       << "client at " << main->geometry().x() << "," << main->geometry().y() << ", was at " << placed.x() << ","
       << placed.y();
+}
+
+// A form shown for the first time stands by its frame, also when it
+// places itself as it is shown, before the window manager has framed it.
+TEST_F(Placement, TheMenuTreeStandsBelowTheMainWindowAtItsFirstShowing) {
+  TEdit_Menu tree;
+  tree.show();
+  EXPECT_TRUE(Settles(&tree, [&] { return FrameCorner(&tree) == FrameCorner(main) + QPoint(0, 20); }))
+      << "frame top " << FrameCorner(&tree).y() << ", main window's " << FrameCorner(main).y();
+}
+
+// Once a box is on the screen, the manager's placement put right, it stays
+// where the dealer drags it; here it comes up while he works in another
+// window, so the manager does not focus it.
+TEST_F(Placement, ABoxTheDealerMovesStaysWhereHePutsIt) {
+  TDlg_Message box(main);
+  box.setAttribute(Qt::WA_ShowWithoutActivating);
+  box.show();
+  CenterOnScreen(&box);
+  ASSERT_TRUE(Settles(&box, [&] { return box.windowHandle()->isExposed(); }));
+  const QPoint to = box.geometry().topLeft() + QPoint(90, -70);
+  box.windowHandle()->setPosition(to);  // a move by the window system, as a drag
+  EXPECT_TRUE(Settles(&box, [&] { return box.geometry().topLeft() == to; }))
+      << "client at " << box.geometry().x() << "," << box.geometry().y();
 }
 
 // The notice of a long check shows its text before the work starts, which
