@@ -37,7 +37,11 @@ void OrvoForms_CreateFirst() {
 
   // Speed-dial editor: opened by the selection form, which it brings back.
   new TKana_Fm();
-  Selection_Host().openSpeedDial = [] { Kana_Fm->show(); };
+  // It covers the selection form it was opened from.
+  Selection_Host().openSpeedDial = [] {
+    if (QWidget* s = Selection_Host().form) PlaceFrameAt(Kana_Fm, FrameTopLeft(s));
+    Kana_Fm->show();
+  };
   // Its labels show the selection form's folder, user and free space.
   auto selection = []() -> const TFSel_Frm* {
     return qobject_cast<const TFSel_Frm*>(Selection_Host().form);

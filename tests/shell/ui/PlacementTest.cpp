@@ -11,6 +11,9 @@
 #include <QWindow>
 
 #include "cmdfile/ui/Edit_Menu.h"
+#include "orvo/OrvoForms.h"
+#include "phone/ui/KTel_Unit.h"
+#include "phone/ui/Kana_Form.h"
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
@@ -18,6 +21,7 @@
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Input_Unit.h"
 #include "shell/ui/Unit_Message.h"
+#include "transfer/ui/SelectionHost.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
 #include "tests/support/ui/WindowPlace.h"
@@ -132,6 +136,25 @@ TEST_F(Placement, TheMenuTreeStandsBelowTheMainWindowAtItsFirstShowing) {
   tree.show();
   EXPECT_TRUE(Settles(&tree, [&] { return FrameCorner(&tree) == FrameCorner(main) + QPoint(0, 20); }))
       << "frame top " << FrameCorner(&tree).y() << ", main window's " << FrameCorner(main).y();
+}
+
+// The speed-dial editor covers the selection form, wherever that stands.
+TEST_F(Placement, TheSpeedDialEditorCoversTheSelectionForm) {
+  OrvoForms_CreateFirst();
+  Kana_Host().dataFolder = [this] { return dir.path(); };
+  SpeedDialMode = 0;
+  const QPoint at = FrameCorner(sub) + QPoint(70, 45);  // the selection form in the sub form's place
+  sub->move(at);
+  ASSERT_TRUE(Settles(sub, [&] { return FrameCorner(sub) == at; }));
+  Selection_Host().form = sub;
+  sub->hide();
+  Selection_Host().openSpeedDial();
+  EXPECT_TRUE(Settles(Kana_Fm, [&] { return FrameCorner(Kana_Fm) == at; }))
+      << "frame at " << FrameCorner(Kana_Fm).x() << "," << FrameCorner(Kana_Fm).y();
+  Selection_Host().form = nullptr;
+  Kana_Host().dataFolder = {};
+  delete Kana_Fm;
+  delete KTel_Frm;
 }
 
 // Once a box is on the screen, the manager's placement put right, it stays
