@@ -26,6 +26,7 @@
 #include "transfer/ui/Load_Form.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
+#include "shell/ui/Placement.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
 // these two routines as they are built.
@@ -36,7 +37,11 @@ void OrvoForms_CreateFirst() {
 
   // Speed-dial editor: opened by the selection form, which it brings back.
   new TKana_Fm();
-  Selection_Host().openSpeedDial = [] { Kana_Fm->show(); };
+  // It covers the selection form it was opened from.
+  Selection_Host().openSpeedDial = [] {
+    if (QWidget* s = Selection_Host().form) PlaceFrameAt(Kana_Fm, FrameTopLeft(s));
+    Kana_Fm->show();
+  };
   // Its labels show the selection form's folder, user and free space.
   auto selection = []() -> const TFSel_Frm* {
     return qobject_cast<const TFSel_Frm*>(Selection_Host().form);
@@ -71,10 +76,7 @@ void OrvoForms_InstallSave() {
   Selection_Host().openSave = [] {
     TSave_Frm* f = SystemType == 1 ? SaveZNT_Frm : Save_Frm;
     if (!f) return;
-    if (Main_Frm) {
-      QRect m = Main_Frm->frameGeometry();
-      f->move(m.left(), m.top() + 20);
-    }
+    if (Main_Frm) PlaceFrameAt(f, FrameTopLeft(Main_Frm) + QPoint(0, 20));
     f->show();
   };
 }
@@ -110,7 +112,7 @@ void OrvoForms_CreateSecond() {
   };
   Selection_Host().openLoad = [] {
     TLoad_Frm* f = SystemType == 1 ? static_cast<TLoad_Frm*>(LoadZNT_Frm) : Load_Frm;
-    if (Main_Frm) f->move(Main_Frm->x(), Main_Frm->y() + 20);
+    if (Main_Frm) PlaceFrameAt(f, FrameTopLeft(Main_Frm) + QPoint(0, 20));
     f->show();
   };
 
@@ -161,7 +163,7 @@ void OrvoForms_CreateSecond() {
   Selection_Host().openViewer = [](const std::string& folder) {
     if (!LErr_Frm) return;
     LErr_Frm->LErr_Init(folder);
-    if (QWidget* s = Selection_Host().form) LErr_Frm->move(s->frameGeometry().topLeft());
+    if (QWidget* s = Selection_Host().form) PlaceFrameAt(LErr_Frm, FrameTopLeft(s));
     LErr_Frm->show();
     LErr_Frm->raise();
     LErr_Frm->activateWindow();
@@ -185,7 +187,7 @@ void OrvoForms_CreateSecond() {
   GPage_Host().openErrorList = [](const std::string& folder) {
     if (!LErr_Frm) return;
     LErr_Frm->LErr_Init(folder);
-    if (Main_Frm) LErr_Frm->move(Main_Frm->x(), Main_Frm->y() + 20);
+    if (Main_Frm) PlaceFrameAt(LErr_Frm, FrameTopLeft(Main_Frm) + QPoint(0, 20));
     LErr_Frm->show();
     LErr_Frm->raise();
     LErr_Frm->activateWindow();

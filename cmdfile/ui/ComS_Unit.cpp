@@ -23,6 +23,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Placement.h"
 #include "shell/ui/Printer.h"
 #include "shell/ui/YesNo_Unit.h"
 #include "transfer/Control_Unit.h"
@@ -287,7 +288,7 @@ void TComS_Frm::ComList_Return() {
   ComList_Scan(ComList);
   ComList_Show();
   ComListReturn = 1;
-  if (Main_Frm) move(Main_Frm->frameGeometry().left(), Main_Frm->frameGeometry().top() + 20);
+  if (Main_Frm) PlaceFrameAt(this, FrameTopLeft(Main_Frm) + QPoint(0, 20));
   if (isVisible()) FormShow();
   else show();
   raise();
@@ -325,9 +326,9 @@ void TComS_Frm::New_BitBtnClick() {
     return;
   }
   opener_ = Opener::New;
-  QPoint at = pos();
+  QPoint at = FrameTopLeft(this);
   hide();
-  CEdit_Frm->move(at);
+  PlaceFrameAt(CEdit_Frm, at);
   CEdit_Frm->show();
 }
 
@@ -345,9 +346,9 @@ void TComS_Frm::Mod_BitBtnClick() {
     return;
   }
   opener_ = Opener::Modify;
-  QPoint at = pos();
+  QPoint at = FrameTopLeft(this);
   hide();
-  CEdit_Frm->move(at);
+  PlaceFrameAt(CEdit_Frm, at);
   CEdit_Frm->show();
 }
 

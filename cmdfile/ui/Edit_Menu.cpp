@@ -15,6 +15,8 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Placement.h"
 
 TEdit_Menu* Edit_Menu = nullptr;
 
@@ -43,6 +45,8 @@ TEdit_Menu::TEdit_Menu(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("コマンドファイル一覧編集（メニュー選択）"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
   resize(420, 520);
+  // The screens' face (the stored layouts' default), not the toolkit's.
+  setFont(Orvo_FontNamed("MS Sans Serif", 12));
 
   TrvMenu = new QTreeWidget(this);
   TrvMenu->setObjectName("TrvMenu");
@@ -146,10 +150,7 @@ void TEdit_Menu::OK_BitBtnClick(bool byDoubleClick) {
   PageWidgets page = opener.widgets();
   if (!page.form) return;
   hide();
-  if (Main_Frm) {
-    QRect m = Main_Frm->frameGeometry();
-    page.form->move(m.left(), m.top() + 20);
-  }
+  if (Main_Frm) PlaceFrameAt(page.form, FrameTopLeft(Main_Frm) + QPoint(0, 20));
   if (page.loadButton) page.loadButton->setEnabled(Main_Frm && Main_Frm->Disc_BitBtn->isEnabled());
   if (page.errButton) page.errButton->setEnabled(false);
   CurrentPage = page.form;
@@ -175,10 +176,7 @@ void TEdit_Menu::TrvMenuMouseDown(Qt::MouseButton button, const QPoint& pos) {
 }
 
 void TEdit_Menu::FormShow() {
-  if (Main_Frm) {
-    QRect m = Main_Frm->frameGeometry();
-    move(m.left(), m.top() + 20);
-  }
+  if (Main_Frm) PlaceFrameAt(this, FrameTopLeft(Main_Frm) + QPoint(0, 20));
   TrvMenu->setFocus();
 }
 

@@ -23,6 +23,8 @@
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Placement.h"
 #include "transfer/ui/Load_Form.h"
 
 QWidget* CurrentPage = nullptr;
@@ -150,6 +152,10 @@ void TGPage_Base::Layout(const QString& storedCaption) {
   // Single border, no title-bar buttons, above the program's other windows.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
   setWindowTitle(storedCaption);
+  // The stored layouts name no face of their own: their default, drawn in
+  // the face substituted for it, so that digits, kanji and half-width
+  // katakana of a label come from one face and never the toolkit's.
+  setFont(Orvo_FontNamed("MS Sans Serif", 12));
 
   Label2 = new QLabel(U8("コマンドファイル："), this);
   Label1 = new QLabel(this);
@@ -401,8 +407,8 @@ bool TGPage_Base::Store(std::vector<std::string> list) {
 }
 
 void TGPage_Base::ShowLoad(const GPageHandOver& h) {
-  QPoint at = pos();
-  if (!kind_.loadAtPage && Main_Frm) at = QPoint(Main_Frm->x(), Main_Frm->y() + 20);
+  QPoint at = FrameTopLeft(this);
+  if (!kind_.loadAtPage && Main_Frm) at = FrameTopLeft(Main_Frm) + QPoint(0, 20);
   hide();
   if (GPage_Host().showLoad) {
     GPage_Host().showLoad(h, at);
@@ -412,7 +418,7 @@ void TGPage_Base::ShowLoad(const GPageHandOver& h) {
   std::string user = GPage_Host().userName ? GPage_Host().userName() : std::string();
   Load_Frm->User_Lbl->setText(ToQ(user));
   Load_Frm->Data_Lbl->setText(ToQ(h.dataLabel));
-  Load_Frm->move(at);
+  PlaceFrameAt(Load_Frm, at);
   Load_Frm->show();
 }
 

@@ -15,6 +15,7 @@
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Common_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Placement.h"
 #include "shell/ui/FormRules.h"
 #include "shell/ui/GlyphButton.h"
 #include "shell/ui/Printer.h"
@@ -172,8 +173,7 @@ bool TMain_Frm::OpenSubform(QWidget* form, const std::function<int()>& precheck,
   }
   if (!form) return false;
   if (hideFirst) SB_GB->hide();
-  QRect me = frameGeometry();
-  form->move(me.left(), me.top() + 20);
+  PlaceFrameAt(form, FrameTopLeft(this) + QPoint(0, 20));
   form->show();
   form->raise();
   form->activateWindow();

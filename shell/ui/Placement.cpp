@@ -1,5 +1,6 @@
 #include "shell/ui/Placement.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -8,19 +9,21 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <map>
 
 namespace {
 
 // Per-window state, kept as dynamic properties so that it dies with the form.
+// Places are the frame's top-left corner, as the program gives them.
 constexpr const char* kCentred = "orvoPlaceCentred";   // bool
 constexpr const char* kOnce = "orvoPlaceOnce";         // bool: centred only until first hidden or moved
-constexpr const char* kKept = "orvoPlaceKept";         // QPoint: client corner when hidden
-constexpr const char* kWanted = "orvoPlaceWanted";     // QPoint: client corner to hold
+constexpr const char* kKept = "orvoPlaceKept";         // QPoint: frame corner when hidden
+constexpr const char* kWanted = "orvoPlaceWanted";     // QPoint: frame corner to hold
 constexpr const char* kSince = "orvoPlaceSince";       // qint64: ms of the show
 constexpr const char* kTries = "orvoPlaceTries";       // int: corrections left
 
 // How long after a show the window manager's own placement is put right,
-// and how often: enough for a slow virtual screen, never a fight with the user.
+// and how often, until the window is on the screen with its frame.
 constexpr qint64 kSettleMs = 5000;
 constexpr int kMaxTries = 4;
 
@@ -40,41 +43,87 @@ bool IsForm(QObject* o) {
   return t == Qt::Window || t == Qt::Dialog || t == Qt::Tool;
 }
 
-QMargins FrameOf(QWidget* w) {
-  QWindow* h = w->windowHandle();
-  return h ? h->frameMargins() : QMargins();
+bool Created(QWidget* w) { return w->testAttribute(Qt::WA_WState_Created) && w->windowHandle(); }
+
+// The frame the window manager put round the window; none before it has.
+QMargins FrameOf(QWidget* w) { return Created(w) ? w->windowHandle()->frameMargins() : QMargins(); }
+
+// The manager frames every window of a kind alike (a dialog's title bar
+// may differ from a form's): the last frame seen per kind.
+std::map<int, QMargins>& FramesSeen() {
+  static std::map<int, QMargins> seen;
+  return seen;
 }
 
-// Client corner that puts the frame at the screen's centre, with the frame
-// as far as it is known (none before the window manager has framed it).
-QPoint CentredClient(QWidget* w) {
-  QScreen* s = QGuiApplication::primaryScreen();
-  if (!s) return w->geometry().topLeft();
-  QRect g = s->geometry();
+// The window's frame, or until it has one the frame its kind was given.
+QMargins LikelyFrame(QWidget* w) {
   QMargins m = FrameOf(w);
+  if (!m.isNull()) {
+    FramesSeen()[w->windowType()] = m;
+    return m;
+  }
+  auto it = FramesSeen().find(w->windowType());
+  return it != FramesSeen().end() ? it->second : QMargins();
+}
+
+QPoint ClientFor(QWidget* w, QPoint frame) {
+  QMargins m = LikelyFrame(w);
+  return frame + QPoint(m.left(), m.top());
+}
+
+QPoint FrameCorner(QWidget* w) {
+  QMargins m = LikelyFrame(w);
+  return w->geometry().topLeft() - QPoint(m.left(), m.top());
+}
+
+// Frame corner that puts the frame at the primary screen's centre.
+QPoint CentredFrame(QWidget* w) {
+  QScreen* s = QGuiApplication::primaryScreen();
+  if (!s) return FrameCorner(w);
+  QRect g = s->geometry();
+  QMargins m = LikelyFrame(w);
   int fw = w->width() + m.left() + m.right();
   int fh = w->height() + m.top() + m.bottom();
-  return {g.x() + (g.width() - fw) / 2 + m.left(), g.y() + (g.height() - fh) / 2 + m.top()};
+  return {g.x() + (g.width() - fw) / 2, g.y() + (g.height() - fh) / 2};
+}
+
+// On the screen with the frame the manager gave it: the manager has placed
+// it, and any move from now on is the dealer's.
+bool OnScreen(QWidget* w) {
+  return !FrameOf(w).isNull() && (w->windowHandle()->isExposed() || w->isActiveWindow());
 }
 
 class Placer : public QObject {
  public:
   using QObject::QObject;
 
-  // Puts the client corner of w at p; our own moves are told apart from
+  // Puts the frame's corner of w at frame; these moves are told apart from
   // the program's.
-  void Place(QWidget* w, QPoint p) {
-    if (w->geometry().topLeft() == p) return;
+  void Place(QWidget* w, QPoint frame) {
     self_ = w;
-    w->setGeometry(QRect(p, w->size()));
+    if (!Created(w) && LikelyFrame(w).isNull()) {
+      // No frame seen yet: Qt has the manager put the frame there.
+      if (w->pos() != frame) w->move(frame);
+    } else if (QPoint client = ClientFor(w, frame); !Created(w) || w->geometry().topLeft() != client) {
+      // Before the window exists, a corner given earlier may still stand
+      // for the frame's; the client's corner is set anew in any case.
+      w->setGeometry(QRect(client, w->size()));
+    }
     self_ = nullptr;
   }
 
-  void Arm(QWidget* w, QPoint wanted) {
-    w->setProperty(kWanted, wanted);
+  void Arm(QWidget* w, QPoint frame) {
+    w->setProperty(kWanted, frame);
     w->setProperty(kSince, Clock().elapsed());
     w->setProperty(kTries, kMaxTries);
-    Place(w, wanted);
+    Place(w, frame);
+  }
+
+  // The program's own placement, whether shown or still hidden.
+  void Put(QWidget* w, QPoint frame) {
+    w->setProperty(kKept, QVariant());
+    if (w->property(kOnce).toBool()) w->setProperty(kCentred, QVariant());
+    Arm(w, frame);
   }
 
   static void Disarm(QWidget* w) { w->setProperty(kTries, 0); }
@@ -83,17 +132,20 @@ class Placer : public QObject {
     return w->property(kTries).toInt() > 0 && Clock().elapsed() - w->property(kSince).toLongLong() < kSettleMs;
   }
 
-  // After the window manager moved or activated the window: put it back
-  // where it belongs, or stop watching once it stands there.
+  // After the window system moved, showed or activated the window: put it
+  // where it belongs. Once it is on the screen with its frame, the last
+  // correction is made and the watch ends.
   void Check(QWidget* w) {
     if (!Armed(w)) return;
-    QPoint wanted = w->property(kCentred).toBool() ? CentredClient(w) : w->property(kWanted).toPoint();
+    QPoint wanted = w->property(kCentred).toBool() ? CentredFrame(w) : w->property(kWanted).toPoint();
     w->setProperty(kWanted, wanted);
-    if (w->geometry().topLeft() == wanted && !FrameOf(w).isNull()) {
+    if (OnScreen(w)) {
+      Place(w, wanted);
       Disarm(w);
       return;
     }
-    if (w->geometry().topLeft() == wanted) return;  // not framed yet: the manager may still move it
+    // Not framed or not shown yet: the manager may still move it.
+    if (w->geometry().topLeft() == ClientFor(w, wanted)) return;
     w->setProperty(kTries, w->property(kTries).toInt() - 1);
     Place(w, wanted);
   }
@@ -106,6 +158,9 @@ class Placer : public QObject {
       case QEvent::Move:
       case QEvent::WindowActivate:
         break;
+      case QEvent::Expose:
+        if (QWidget* w = FormOf(o)) Check(w);
+        return false;
       default:
         return false;
     }
@@ -117,16 +172,19 @@ class Placer : public QObject {
         if (e->spontaneous()) break;
         Disarm(w);
         if (w->property(kOnce).toBool()) w->setProperty(kCentred, QVariant());
-        w->setProperty(kKept, w->geometry().topLeft());
+        w->setProperty(kKept, FrameCorner(w));
         break;
       case QEvent::Show:
         if (e->spontaneous()) break;
-        if (w->property(kCentred).toBool()) Arm(w, CentredClient(w));
+        if (w->property(kCentred).toBool()) Arm(w, CentredFrame(w));
         else if (w->property(kKept).isValid()) Arm(w, w->property(kKept).toPoint());
+        else if (w->property(kTries).toInt() > 0) Arm(w, w->property(kWanted).toPoint());  // put while hidden
         break;
       case QEvent::Move:
         if (w == self_) break;
         if (!e->spontaneous()) {
+          // A place given before the first show is delivered with the show.
+          if (Armed(w) && w->geometry().topLeft() == ClientFor(w, w->property(kWanted).toPoint())) break;
           // The program placed the window itself: its place stands.
           w->setProperty(kKept, QVariant());
           if (w->isVisible() && w->property(kOnce).toBool()) w->setProperty(kCentred, QVariant());
@@ -145,6 +203,14 @@ class Placer : public QObject {
   }
 
  private:
+  // The form whose window system window o is.
+  static QWidget* FormOf(QObject* o) {
+    if (!o->isWindowType()) return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->windowHandle() == o && IsForm(w)) return w;
+    return nullptr;
+  }
+
   QWidget* self_ = nullptr;
 };
 
@@ -163,10 +229,18 @@ void Placement_Install() {
 void CenterOnScreen(QWidget* w) {
   Placement_Install();
   w->setProperty(kCentred, true);
-  if (g_placer) g_placer->Arm(w, CentredClient(w));
+  if (g_placer) g_placer->Arm(w, CentredFrame(w));
 }
 
 void CenterAtStart(QWidget* w) {
   w->setProperty(kOnce, true);
   CenterOnScreen(w);
 }
+
+void PlaceFrameAt(QWidget* w, QPoint frameTopLeft) {
+  Placement_Install();
+  if (g_placer) g_placer->Put(w, frameTopLeft);
+  else w->move(frameTopLeft);
+}
+
+QPoint FrameTopLeft(QWidget* w) { return FrameCorner(w); }

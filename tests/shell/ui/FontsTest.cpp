@@ -14,6 +14,15 @@
 
 #include "cmdfile/ui/CEdit_Unit.h"
 #include "cmdfile/ui/ComS_Unit.h"
+#include "cmdfile/ui/Edit_Menu.h"
+#include "cmdfile/ui/G_P0_Unit.h"
+#include "cmdfile/ui/G_P1_Unit.h"
+#include "cmdfile/ui/G_P2_Unit.h"
+#include "cmdfile/ui/G_P3_Unit.h"
+#include "cmdfile/ui/G_P4_Unit.h"
+#include "cmdfile/ui/G_P5_Unit.h"
+#include "cmdfile/ui/G_P6_Unit.h"
+#include "cmdfile/ui/G_P7_Unit.h"
 #include "link/ui/Conn_Unit.h"
 #include "link/ui/EnvNew_Form.h"
 #include "orvo/OrvoForms.h"
@@ -94,6 +103,26 @@ TEST_F(Fonts, EveryFormWithACaptionSetterDrawsInIpaMincho) {
       EXPECT_TRUE(IsIpaMincho(QFontInfo(b->font()).family()))
           << name << " / " << b->text().toStdString() << " draws in " << QFontInfo(b->font()).family().toStdString();
     }
+  }
+}
+
+// The setting screens and the menu tree name no face: never the toolkit's,
+// and a label's half-width katakana in the face of the digits beside them.
+TEST_F(Fonts, SettingScreensAndTheMenuTreeDrawInOneIpaFace) {
+  if (!FormG_P5) new TFormG_P5();
+  if (!FormG_P6) new TFormG_P6();
+  if (!FormG_P7) new TFormG_P7();
+  for (QWidget* form : std::vector<QWidget*>{Edit_Menu, FormG_P0, G_P1, FormG_P2, FormG_P3, FormG_P4, FormG_P5,
+                                             FormG_P6, FormG_P7}) {
+    ASSERT_NE(form, nullptr);
+    const QString face = QFontInfo(form->font()).family();
+    EXPECT_TRUE(IsIpaMincho(face) || face == U8("IPAPGothic") || face == U8("IPA Pゴシック"))
+        << form->metaObject()->className() << " draws in " << face.toStdString();
+    for (QWidget* w : form->findChildren<QWidget*>()) {  // the grid's pop-up menu is a window of its own
+      if (!w->isWindow()) { EXPECT_EQ(QFontInfo(w->font()).family(), face) << w->metaObject()->className(); }
+    }
+    const QStringList runs = FacesOf(form->font(), U8("Screens 01 ｼｽﾃﾑ ﾀｲﾏｰ 設定"));
+    for (const QString& f : runs) EXPECT_EQ(f, runs.front()) << form->metaObject()->className();
   }
 }
 

@@ -10,12 +10,18 @@
 #include <QTest>
 #include <QWindow>
 
+#include "cmdfile/ui/Edit_Menu.h"
+#include "orvo/OrvoForms.h"
+#include "phone/ui/KTel_Unit.h"
+#include "phone/ui/Kana_Form.h"
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Input_Unit.h"
+#include "shell/ui/Unit_Message.h"
+#include "transfer/ui/SelectionHost.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
 #include "tests/support/ui/WindowPlace.h"
@@ -121,6 +127,62 @@ TEST_F(Placement, TheMainWindowShownAgainKeepsWhereItWasPut) {
   EXPECT_TRUE(Settles(main, [&] { return main->geometry() == placed; }))
       << "client at " << main->geometry().x() << "," << main->geometry().y() << ", was at " << placed.x() << ","
       << placed.y();
+}
+
+// A form shown for the first time stands by its frame, also when it
+// places itself as it is shown, before the window manager has framed it.
+TEST_F(Placement, TheMenuTreeStandsBelowTheMainWindowAtItsFirstShowing) {
+  TEdit_Menu tree;
+  tree.show();
+  EXPECT_TRUE(Settles(&tree, [&] { return FrameCorner(&tree) == FrameCorner(main) + QPoint(0, 20); }))
+      << "frame top " << FrameCorner(&tree).y() << ", main window's " << FrameCorner(main).y();
+}
+
+// The speed-dial editor covers the selection form, wherever that stands.
+TEST_F(Placement, TheSpeedDialEditorCoversTheSelectionForm) {
+  OrvoForms_CreateFirst();
+  Kana_Host().dataFolder = [this] { return dir.path(); };
+  SpeedDialMode = 0;
+  const QPoint at = FrameCorner(sub) + QPoint(70, 45);  // the selection form in the sub form's place
+  sub->move(at);
+  ASSERT_TRUE(Settles(sub, [&] { return FrameCorner(sub) == at; }));
+  Selection_Host().form = sub;
+  sub->hide();
+  Selection_Host().openSpeedDial();
+  EXPECT_TRUE(Settles(Kana_Fm, [&] { return FrameCorner(Kana_Fm) == at; }))
+      << "frame at " << FrameCorner(Kana_Fm).x() << "," << FrameCorner(Kana_Fm).y();
+  Selection_Host().form = nullptr;
+  Kana_Host().dataFolder = {};
+  delete Kana_Fm;
+  delete KTel_Frm;
+}
+
+// Once a box is on the screen, the manager's placement put right, it stays
+// where the dealer drags it; here it comes up while he works in another
+// window, so the manager does not focus it.
+TEST_F(Placement, ABoxTheDealerMovesStaysWhereHePutsIt) {
+  TDlg_Message box(main);
+  box.setAttribute(Qt::WA_ShowWithoutActivating);
+  box.show();
+  CenterOnScreen(&box);
+  ASSERT_TRUE(Settles(&box, [&] { return box.windowHandle()->isExposed(); }));
+  const QPoint to = box.geometry().topLeft() + QPoint(90, -70);
+  box.windowHandle()->setPosition(to);  // a move by the window system, as a drag
+  EXPECT_TRUE(Settles(&box, [&] { return box.geometry().topLeft() == to; }))
+      << "client at " << box.geometry().x() << "," << box.geometry().y();
+}
+
+// The notice of a long check shows its text before the work starts, which
+// lets no event through until it ends.
+TEST_F(Placement, TheCheckNoticeIsOnTheScreenBeforeTheCheckStarts) {
+  TDlg_Message notice(main);
+  notice.ShowNow();
+  const QImage shot = QGuiApplication::primaryScreen()->grabWindow(notice.winId()).toImage();
+  const QRect text = notice.Msg_Lbl->geometry() & shot.rect();
+  int ink = 0;
+  for (int y = text.top(); y <= text.bottom(); ++y)
+    for (int x = text.left(); x <= text.right(); ++x) ink += qGray(shot.pixel(x, y)) < 96 ? 1 : 0;
+  EXPECT_GT(ink, 100) << "a blank notice, " << shot.width() << "x" << shot.height() << " grabbed";
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ inline bool Framed(QWidget* w) {
   return w->windowHandle() && !w->windowHandle()->frameMargins().isNull();
 }
 
+// The frame's corner, also while QWidget's frame geometry misses a new frame.
+inline QPoint FrameCorner(QWidget* w) { return w->windowHandle() ? w->windowHandle()->framePosition() : w->pos(); }
+
 inline QPoint ScreenCentre() { return QGuiApplication::primaryScreen()->geometry().center(); }
 
 // The frame's centre is the screen's, to the pixel that the halving drops.
