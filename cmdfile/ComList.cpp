@@ -19,14 +19,13 @@ bool EndsWithCmd(std::string_view s) {
   return s.size() >= 4 && fsys::EqualNoCase(s.substr(s.size() - 4), ".CMD");
 }
 
-// A folder named in ENVIRON.DAT, as opened: converted from CP932, a
-// relative one taken from the program folder, ProgramDir when it is no
-// folder; always ending in "/".
+// A folder named in ENVIRON.DAT as it is on disk, a relative one taken
+// from the program folder, ProgramDir when the field is empty; always
+// ending in "/". Empty when the named folder does not exist.
 std::string StoredFolder(std::string_view cp932Path) {
-  std::string p = cp932::ToUtf8(cp932Path);
-  if (!p.empty() && p[0] != '/') p = ProgramDir + p;
-  if (p.empty() || !fsys::DirExists(p)) p = ProgramDir;
-  return fsys::WithSlash(p);
+  if (cp932Path.empty()) return ProgramDir;
+  std::string p = fsys::StoredPath(cp932Path, ProgramDir);
+  return fsys::DirExists(p) ? fsys::WithSlash(p) : std::string();
 }
 
 }  // namespace
@@ -48,7 +47,11 @@ int Env_ReadDirs(ComListState& s) {
     if (f.size() < 17) return 9026;
     ControlFileName = f[ENV_CONTROL_FILE];
     s.CmdDataDir = StoredFolder(f[ENV_DATA_DIR]);
+    // The command files live in the data folder: a missing one is said, not
+    // replaced by the program folder.
+    if (s.CmdDataDir.empty()) return 9077;
     ScreenFilesDir = StoredFolder(f[ENV_SCREEN_DIR]);
+    if (ScreenFilesDir.empty()) ScreenFilesDir = ProgramDir;
     s.CmdUserName = UserInf_Read(s.CmdDataDir);
     return 0;
   } catch (const std::exception&) {
@@ -80,7 +83,7 @@ int ComList_Scan(ComListState& s) {
 int ComList_Precheck(ComListState& s) {
   if (int r = Env_ReadDirs(s)) return r;
   if (int r = ComList_Scan(s)) return r;
-  if (!fsys::FileExists(fsys::ResolvePath(cp932::ToUtf8(ControlFileName)))) return 9001;
+  if (!fsys::FileExists(fsys::StoredPath(ControlFileName, ProgramDir))) return 9001;
   if (Ctl_File_Read() != 0) {
     Ctl_Def_Free();
     return 9021;

@@ -1,6 +1,7 @@
 #include "link/Comm_Unit.h"
 #include "link/UDP_Unit.h"
 #include "link/LinkUse.h"
+#include "link/PortClaim.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -46,6 +49,7 @@ struct Port {
   int eventMask = 0;
   std::vector<int> watchers;  // eventfds of pending Comm_WaitEvent calls
   int closeFd = -1;           // eventfd, readable while a close waits for users
+  std::string lockFile;       // our UUCP lock of the open device, if one was made
   // Bytes read from the line but not yet taken: a frame is fetched with as
   // few reads as the line allows, not one system call per byte.
   uint8_t rx[4096];
@@ -302,15 +306,27 @@ int Comm_Open() {
   Port& p = ThePort();
   std::lock_guard<std::mutex> g(p.mu);
   if (p.fd >= 0 || p.closing) return LINK_IO_ERROR;
-  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return LINK_IO_ERROR;
-  // Exclusive use: TIOCEXCL keeps other users out, flock also root and
-  // ourselves (TIOCEXCL does not stop a privileged open).
-  if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
-      Install(p, fd) != LINK_OK) {
-    ::close(fd);
+  // Another program on the line would read the exchange's replies: a port
+  // that a terminal program's lock file claims, or that any other process
+  // has open, is refused before it is even opened.
+  char real[PATH_MAX];
+  if (!::realpath(path.c_str(), real)) return LINK_IO_ERROR;
+  std::string lock;
+  if (!PortLock_Take(real, lock)) return LINK_IO_ERROR;
+  if (Port_HeldElsewhere(real)) {
+    PortLock_Release(lock);
     return LINK_IO_ERROR;
   }
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  // Exclusive use: TIOCEXCL keeps other users out, flock also root and
+  // ourselves (TIOCEXCL does not stop a privileged open).
+  if (fd < 0 || !::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
+      Install(p, fd) != LINK_OK) {
+    if (fd >= 0) ::close(fd);
+    PortLock_Release(lock);
+    return LINK_IO_ERROR;
+  }
+  p.lockFile = std::move(lock);
   return LINK_OK;
 }
 
@@ -393,6 +409,7 @@ int Comm_Close() {
   // The descriptor is gone even when close reports an error; keeping it
   // would risk closing a reused number later.
   ::close(fd);
+  PortLock_Release(p.lockFile);
   p.fd = -1;
   p.closing = false;
   p.eventMask = 0;

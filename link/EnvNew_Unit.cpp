@@ -73,7 +73,7 @@ std::string EnvFile_FormatLine(const EnvSettings& s) {
 
 std::string Env_UserInfFolder(std::string_view dataDirCp932) {
   if (!dataDirCp932.empty()) {
-    std::string dir = cp932::ToUtf8(dataDirCp932);
+    std::string dir = fsys::StoredPath(dataDirCp932, ProgramDir);
     if (fsys::DirExists(dir)) return fsys::WithSlash(dir);
   }
   return ProgramDir;

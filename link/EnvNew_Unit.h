@@ -63,7 +63,8 @@ bool EnvFile_Parse(std::string_view content, EnvSettings& s);
 std::string EnvFile_FormatLine(const EnvSettings& s);
 
 // The folder that holds USER.INF for a data folder as stored (CP932):
-// that folder with "/" when it exists, else ProgramDir.
+// that folder as it is on disk (fsys::StoredPath) with "/" when it exists,
+// else ProgramDir.
 std::string Env_UserInfFolder(std::string_view dataDirCp932);
 
 // USER.INF: the user name is the first line.

@@ -272,7 +272,8 @@ std::string Tel_ReadDumpFolder(int* rcvTimeOutMs) {
     std::vector<std::string> f;
     Common_SplitComma(f, settings::FirstLine(content));
     if (f.size() > ENV_DATA_DIR) {
-      std::string dir = cp932::ToUtf8(cp932::Cut(f[ENV_DATA_DIR], 255));
+      std::string stored = cp932::Cut(f[ENV_DATA_DIR], 255);
+      std::string dir = stored.empty() ? std::string() : fsys::StoredPath(stored, ProgramDir);
       if (!dir.empty() && fsys::DirExists(dir)) folder = dir;
     }
     long long sec;

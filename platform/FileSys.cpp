@@ -157,6 +157,34 @@ std::string ResolvePath(std::string_view path) {
   return Resolve(dir, name);
 }
 
+namespace {
+
+std::string StoredPart(const std::string& dir, std::string_view part) {
+  std::string named = Resolve(dir, cp932::ToUtf8(part));
+  struct stat st;
+  if (::lstat(named.c_str(), &st) == 0) return named;
+  std::string asStored = dir + std::string(part);
+  if (::lstat(asStored.c_str(), &st) == 0) return asStored;
+  return named;
+}
+
+}  // namespace
+
+std::string StoredPath(std::string_view storedCp932, std::string_view baseDir) {
+  const bool absolute = !storedCp932.empty() && storedCp932[0] == '/';
+  std::string out = absolute ? "/" : WithSlash(baseDir);
+  size_t pos = absolute ? 1 : 0;
+  while (pos < storedCp932.size()) {
+    size_t end = std::min(storedCp932.find('/', pos), storedCp932.size());
+    std::string_view part = storedCp932.substr(pos, end - pos);
+    // "/" is never a CP932 trail byte: the parts split cleanly.
+    if (!part.empty()) out = WithSlash(StoredPart(WithSlash(out), part));
+    pos = end + 1;
+  }
+  if (!storedCp932.empty() && storedCp932.back() != '/' && out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -36,6 +36,13 @@ std::string Resolve(std::string_view dir, std::string_view name);
 // Resolve() on the last component of a full path.
 std::string ResolvePath(std::string_view path);
 
+// A path stored as CP932 text inside a settings file (ENVIRON.DAT), as it
+// is on disk: each part the existing entry named like its UTF-8 form (see
+// Resolve) or, failing that, the entry spelt with the stored bytes (a
+// folder unpacked from a Windows archive); a part that exists in neither
+// spelling takes the UTF-8 form. A relative path belongs to baseDir.
+std::string StoredPath(std::string_view storedCp932, std::string_view baseDir);
+
 bool FileExists(const std::string& path);   // regular file (links followed)
 bool DirExists(const std::string& path);
 

@@ -758,7 +758,7 @@ int Ctl_File_Parse(std::string_view content, Ctl_Definitions& d) {
 }
 
 int Ctl_File_Read(const std::string& controlFileName, Ctl_Definitions& defs) {
-  std::string path = fsys::ResolvePath(cp932::ToUtf8(controlFileName));
+  std::string path = fsys::StoredPath(controlFileName, ProgramDir);
   if (!fsys::FileExists(path)) return Ctl_NoControlFile;
   std::string content;
   if (!fsys::ReadFile(path, content)) return Ctl_CannotRead;

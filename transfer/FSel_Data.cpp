@@ -114,13 +114,14 @@ int Environ_Read(FSel_Data& d) {
   Common_SplitComma(pieces, content);
   if (pieces.size() < 17) return 9026;
   ControlFileName = pieces[0];
-  // Env_UserInfFolder keeps the rule of the environment form: the folder as
-  // stored when it exists, else the program folder.
-  // A relative folder is taken from the program folder, never from
-  // wherever the process happens to stand.
-  std::string stored = pieces[1];
-  if (!stored.empty() && stored[0] != '/') stored = cp932::FromUtf8(ProgramDir).value_or(std::string()) + stored;
-  std::string folder = Env_UserInfFolder(stored);
+  // An empty field means the program folder. A folder that is named but
+  // missing is said: silently listing (and saving into) the program
+  // folder instead would put the dealer's files where he does not look.
+  std::string folder = ProgramDir;
+  if (!pieces[1].empty()) {
+    folder = fsys::StoredPath(pieces[1], ProgramDir);
+    if (!fsys::DirExists(folder)) return 9077;
+  }
   d.dataFolder = fsys::WithSlash(folder);
   UserInf_Read(d);
   return 0;
@@ -160,7 +161,7 @@ void PartList_Parse(std::string_view content, FSel_Data& d) {
 int PartList_Read(FSel_Data& d) {
   d.parts.clear();
   d.partPresentCount = 0;
-  std::string path = fsys::ResolvePath(cp932::ToUtf8(ControlFileName));
+  std::string path = fsys::StoredPath(ControlFileName, ProgramDir);
   if (ControlFileName.empty() || !fsys::FileExists(path)) return 9001;
   std::string content;
   if (!fsys::ReadFile(path, content)) return 9021;

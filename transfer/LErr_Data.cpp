@@ -33,11 +33,7 @@ std::string EnvFolder() {
   std::vector<std::string> fields;
   Common_SplitComma(fields, settings::FirstLine(content));
   if (fields.size() < 2 || fields[1].empty()) return ProgramDir;
-  std::string stored = fields[1];
-  // A relative folder belongs to the program folder, not to wherever the
-  // process happens to stand.
-  if (stored[0] != '/') stored = cp932::FromUtf8(ProgramDir).value_or(std::string()) + stored;
-  return fsys::WithSlash(Env_UserInfFolder(stored));
+  return fsys::WithSlash(Env_UserInfFolder(fields[1]));
 }
 
 std::string UserName(const std::string& folder) {

@@ -35,6 +35,20 @@ QString ProgramFolder() {
   return FromFs(d);
 }
 
+// Starts a folder choice in the folder a label shows, found by the bytes it
+// is stored as (a folder unpacked from a Windows archive has no UTF-8
+// name), else in ProgramDir.
+void StartInShownFolder(PathPickRequest& r, const QString& shown) {
+  auto stored = FromQ(shown);
+  std::string onDisk = stored && !stored->empty() ? fsys::StoredPath(*stored, ProgramDir) : std::string();
+  if (!onDisk.empty() && fsys::DirExists(onDisk)) {
+    r.path = shown;
+    r.pathOnDisk = onDisk;
+  } else {
+    r.path = FromFs(ProgramDir);
+  }
+}
+
 int SpinValue(const std::string& field, int whenEmpty) {
   long long v;
   if (!settings::ParseDecimal(field, v)) return whenEmpty;
@@ -317,7 +331,7 @@ void TEnv_Frm::CtlFile_BitBtnClick() {
 void TEnv_Frm::DataSet_BitBtnClick() {
   PathPickRequest r;
   r.dirSelect = true;
-  r.path = QFileInfo(DataSet_Lbl->text()).isDir() ? DataSet_Lbl->text() : FromFs(ProgramDir);
+  StartInShownFolder(r, DataSet_Lbl->text());
   if (PickPath(this, r) != 1) return;
   if (!AcceptPath(ENV_DATA_DIR, r.path)) return;
   DataSet_Lbl->setText(r.path);
@@ -329,7 +343,7 @@ void TEnv_Frm::DataSet_BitBtnClick() {
 void TEnv_Frm::ScrFile_BitBtnClick() {
   PathPickRequest r;
   r.dirSelect = true;
-  r.path = QFileInfo(ScrFileName_Lbl->text()).isDir() ? ScrFileName_Lbl->text() : FromFs(ProgramDir);
+  StartInShownFolder(r, ScrFileName_Lbl->text());
   if (PickPath(this, r) != 1) return;
   if (AcceptPath(ENV_SCREEN_DIR, r.path)) ScrFileName_Lbl->setText(r.path);
 }

@@ -113,13 +113,15 @@ TEST_F(ComListFolders, EnvironAndPrecheckRefusalsInOrder) {
   dir.Write("control.dat", "/M1/ITEM;\r\nX;NB=1(N=1);\r\n\\N\r\n");
   EXPECT_EQ(ComList_Precheck(s), 0);
   EXPECT_EQ(Ctl_MenuCount, 1);
-  // Missing folders fall back to the program folder; relative ones are
-  // taken from it.
+  // A missing data folder is said, never replaced by the program folder;
+  // a missing screen folder falls back to it; relative ones are taken from
+  // it.
   Environ("c", dir.path() + "none", "scr");
+  EXPECT_EQ(Env_ReadDirs(s), 9077);
+  Environ("c", "data", "none");
   EXPECT_EQ(Env_ReadDirs(s), 0);
-  EXPECT_EQ(s.CmdDataDir, dir.path());
-  EXPECT_EQ(ScreenFilesDir, dir.path() + "scr/");
-  EXPECT_EQ(s.CmdUserName, "");
+  EXPECT_EQ(s.CmdDataDir, dir.path() + "data/");
+  EXPECT_EQ(ScreenFilesDir, dir.path());
   EXPECT_EQ(ControlFileName, "c");
   // A folder named in CP932 is opened by its converted name.
   std::filesystem::create_directories(dir.path() + "データ");

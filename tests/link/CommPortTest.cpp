@@ -8,10 +8,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 #include <vector>
 
+#include "link/PortClaim.h"
+#include "platform/FileSys.h"
 #include "tests/link/CommFixture.h"
 
 namespace {
@@ -64,6 +68,66 @@ TEST_F(CommPort, TheOpenPortIsNotShared) {
   EXPECT_FALSE(Comm_IsOpen());
   EXPECT_EQ(Comm_Close(), LINK_OK);
   EXPECT_EQ(Comm_Open(), LINK_OK);
+}
+
+// A process that only waits, holding the device when a path is given, as
+// `cat ports/com3 > out` would: nothing else of this process comes along.
+pid_t Holder(const std::string& device) {
+  int ready[2];
+  if (::pipe(ready) != 0) return -1;
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(ready[1], STDOUT_FILENO);
+    ::close_range(3, ~0U, 0);
+    if (!device.empty() && ::open(device.c_str(), O_RDONLY | O_NOCTTY) < 0) ::_exit(1);
+    if (::write(STDOUT_FILENO, "x", 1) != 1) ::_exit(1);
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  char c;
+  bool up = pid > 0 && ::read(ready[0], &c, 1) == 1;
+  ::close(ready[0]);
+  return up ? pid : -1;
+}
+
+void End(pid_t pid) {
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+}
+
+// Sharing the line hands the exchange's replies to the other program: a
+// holder that took no lock, or a live process named by a terminal
+// program's lock file, refuses the port. A dead one's lock is cleared, and
+// ours names our pid until the close.
+TEST_F(CommPort, APortHeldByAnotherProgramIsRefused) {
+  TempDir locks;
+  struct Folders {
+    std::vector<std::string> kept = PortLock_Folders();
+    ~Folders() { PortLock_Folders() = kept; }
+  } restore;
+  PortLock_Folders() = {locks.path() + "none", locks.path()};
+  const std::string lock = locks.path() + PortLock_Name(fake.PortPath());
+  Comm_Close();
+
+  pid_t cat = Holder(fake.PortPath());
+  ASSERT_GT(cat, 0);
+  EXPECT_EQ(Comm_Open(), LINK_IO_ERROR);
+  End(cat);
+
+  pid_t other = Holder("");
+  ASSERT_GT(other, 0);
+  locks.Write(PortLock_Name(fake.PortPath()), std::to_string(other) + "\n");
+  EXPECT_EQ(Comm_Open(), LINK_IO_ERROR);
+  End(other);
+
+  ASSERT_EQ(Comm_Open(), LINK_OK);
+  std::string text;
+  ASSERT_TRUE(fsys::ReadFile(lock, text));
+  char ours[16];
+  std::snprintf(ours, sizeof ours, "%10d\n", static_cast<int>(::getpid()));
+  EXPECT_EQ(text, ours);
+  Comm_Close();
+  EXPECT_FALSE(fsys::FileExists(lock));
 }
 
 TEST_F(CommPort, AClosedPortFailsEveryCall) {

@@ -66,7 +66,9 @@ TEST_F(SelectionData, EnvironReadResultsAndFolder) {
       {std::string("\x00\xff\x81,", 4), 9026, ""},
       {Env("/c.dat", dir.path() + "data", 17), 0, dir.path() + "data/"},
       {Env("/c.dat", dir.path() + "data/"), 0, dir.path() + "data/"},
-      {Env("/c.dat", dir.path() + "nothere"), 0, dir.path()},
+      // A named folder that is missing is said, never the program folder.
+      {Env("/c.dat", dir.path() + "nothere"), 9077, ""},
+      {Env("/c.dat", ""), 0, dir.path()},
       {Env("/c.dat", "data"), 0, dir.path() + "data/"},
       {Env("/c.dat", "/"), 0, "/"},
       // One line cut at every comma, line ends or not: 17 pieces over two lines.

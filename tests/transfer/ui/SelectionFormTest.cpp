@@ -271,6 +271,29 @@ TEST_F(SelectionForm, SaveOfThePartRowWithNoPartShowsItsNameAndTheFolderAsShownH
   f->Exit_BitBtn->click();
 }
 
+// A data folder unpacked from a Windows archive is named in CP932 bytes,
+// and ENVIRON.DAT holds the same bytes: that folder is listed and the save
+// is handed it, not the program folder.
+TEST_F(SelectionForm, ADataFolderNamedInShiftJisBytesIsListedAndSavedInto) {
+  const std::string folder = dir.path() + "\x83\x66\x81\x5B\x83\x5E";  // "データ"
+  dir.Write("\x83\x66\x81\x5B\x83\x5E/CONTROL.DAT", "@Keys;M01\r\n");
+  dir.Write("\x83\x66\x81\x5B\x83\x5E/USER.INF", "dealer\r\n");
+  dir.Write("\x83\x66\x81\x5B\x83\x5E/PrgSetAll.DAT", "!kept\r\n");
+  dir.Write("ENVIRON.DAT", folder + "/CONTROL.DAT," + folder + ",a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+  DialogScript s;
+  s.Then(1).Then(1, "c");
+  main->Save_BitBtnClick();
+  TFSel_Frm* f = FSel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_EQ(f->User_Lbl->text(), "dealer");
+  EXPECT_TRUE(f->Dsyu_OTabLstBox->item(3)->text().contains("\tkept\t"));
+  Select(f->Dsyu_OTabLstBox, 3);
+  f->Def_BitBtn->click();
+  EXPECT_EQ(s.Shown(), (std::vector<std::string>{"M7013", "P1401"}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"save"}));
+  EXPECT_EQ(SaveFolder, folder + "/");
+}
+
 // Every column of every row lies inside its list, measured with the font
 // the list draws with: the date and time of command files, and those after
 // a comment longer than its column, which is cut where the date begins.
