@@ -396,25 +396,6 @@ bool FreeSpace(const std::string& dir, uint64_t& bytes) {
   return true;
 }
 
-void DeleteMatching(const std::string& pathMask) {
-  std::string dir, mask;
-  SplitPath(pathMask, dir, mask);
-  std::vector<DirEntry> list;
-  if (!ListDir(dir, mask, list)) return;
-  // Every step is taken relative to the folder as opened, never through a
-  // name that could be swapped for a link between the look and the removal.
-  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (dfd < 0) return;
-  for (const DirEntry& e : list) {
-    struct stat st;
-    if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-    // No change of mode is needed: on Linux the folder's write bit alone
-    // decides whether a name may go.
-    ::unlinkat(dfd, e.name.c_str(), 0);
-  }
-  ::close(dfd);
-}
-
 namespace {
 
 // 0 when the entry name of folder dfd, as lstat saw it in st, is a work
@@ -433,7 +414,32 @@ int OpenFolder(const std::string& dir) {
   return ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
+// Removes the entries of the folder of pathMask that match its last
+// component and that removable(dfd, name, lstat) allows. Every step is taken
+// relative to the folder as opened, never through a name that could be
+// swapped for a link between the look and the removal. No change of mode is
+// needed: on Linux the folder's write bit alone decides whether a name may go.
+template <class Removable>
+void RemoveMatching(const std::string& pathMask, Removable removable) {
+  std::string dir, mask;
+  SplitPath(pathMask, dir, mask);
+  std::vector<DirEntry> list;
+  if (!ListDir(dir, mask, list)) return;
+  int dfd = OpenFolder(dir);
+  if (dfd < 0) return;
+  for (const DirEntry& e : list) {
+    struct stat st;
+    if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (removable(dfd, e.name.c_str(), st)) ::unlinkat(dfd, e.name.c_str(), 0);
+  }
+  ::close(dfd);
+}
+
 }  // namespace
+
+void DeleteMatching(const std::string& pathMask) {
+  RemoveMatching(pathMask, [](int, const char*, const struct stat& st) { return S_ISREG(st.st_mode); });
+}
 
 int CreateWorkFile(const std::string& path) {
   std::string dir, name;
@@ -462,18 +468,9 @@ int CreateWorkFile(const std::string& path) {
 }
 
 void RemoveWorkFiles(const std::string& pathMask) {
-  std::string dir, mask;
-  SplitPath(pathMask, dir, mask);
-  std::vector<DirEntry> list;
-  if (!ListDir(dir, mask, list)) return;
-  int dfd = OpenFolder(dir);
-  if (dfd < 0) return;
-  for (const DirEntry& e : list) {
-    struct stat st;
-    if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (WorkFileRefusal(dfd, e.name.c_str(), st) == 0) ::unlinkat(dfd, e.name.c_str(), 0);
-  }
-  ::close(dfd);
+  RemoveMatching(pathMask, [](int dfd, const char* name, const struct stat& st) {
+    return WorkFileRefusal(dfd, name, st) == 0;
+  });
 }
 
 }  // namespace fsys
