@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QScrollBar>
 
 #include "platform/Cp932.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/CommonFont_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/DirControls.h"
 #include "shell/ui/TabListBox.h"
 #include "tests/support/TempDir.h"
 
@@ -39,6 +41,31 @@ TEST(TabListBox, ColumnsStartAtTheTabStops) {
   l.show();
   QApplication::processEvents();
   EXPECT_FALSE(l.grab().isNull());
+}
+
+// Rows wider than the list are cut at its edge, as in the dump viewer,
+// whose key column stands beyond the visible width, and in the file-name
+// entry's file list: no bar takes a row, and nothing scrolls sideways.
+TEST(TabListBox, ListBoxesNeverScrollSideways) {
+  QWidget w;
+  w.setFont(Orvo_Font(12));
+  auto* tabs = new TTabListBox(&w);
+  tabs->setGeometry(0, 0, 300, 94);
+  tabs->SetTabStops({290, 340, 500});
+  const QString name(60, QLatin1Char('N'));
+  tabs->addItem(name + "\t2026-12-09\t10:00:00\t\t" + name);
+  TempDir dir;
+  dir.Write(std::string(60, 'F') + ".DMP", "");
+  auto* files = new TFileListBox(&w);
+  files->setGeometry(0, 100, 200, 82);
+  ASSERT_TRUE(files->SetDirectory(dir.path()));
+  w.show();
+  QApplication::processEvents();
+  for (QListWidget* l : {static_cast<QListWidget*>(tabs), static_cast<QListWidget*>(files)}) {
+    ASSERT_GT(l->sizeHintForColumn(0), l->viewport()->width());
+    EXPECT_FALSE(l->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(l->horizontalScrollBar()->maximum(), 0);
+  }
 }
 
 TEST(CommonFont, FitTextFitsWithoutSplittingACharacter) {
