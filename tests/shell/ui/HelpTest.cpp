@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QTextBlock>
 
 #include "platform/ui/QtText.h"
@@ -117,6 +118,25 @@ TEST(Help, EnglishCaptionAndTextDecodedFromCp932) {
   EXPECT_EQ(s.title, "HELP");
   // A byte that does not decode is replaced, the rest kept.
   EXPECT_EQ(s.text, U8("ヘルプの本文\nA\uFFFDB"));
+}
+
+// The window has OK only: Esc and a close from the window system leave
+// it open.
+TEST(Help, OnlyOkClosesTheWindow) {
+  TempDir t;
+  THelpBitBtn b;
+  b.HelpFile = t.Write("x.Hlp", "x\r\n");
+  std::vector<bool> open;
+  WhenModal([&open](QDialog* d) {
+    QTest::keyClick(d, Qt::Key_Escape);
+    open.push_back(d->isVisible());
+    d->close();
+    open.push_back(d->isVisible());
+    static_cast<THelp_Dlg*>(d)->Ok_BitBtn->click();
+  });
+  b.click();
+  for (int i = 0; i < 50 && open.empty(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(open, (std::vector<bool>{true, true}));
 }
 
 TEST(Help, AttachShowsTheButtonOnlyWhenTheFileExists) {
