@@ -368,6 +368,20 @@ TEST_F(AdminForms, DataCopyChecksFoldersAsksAndCopies) {
   EXPECT_EQ(main->focusWidget(), main->BitBtn2);
 }
 
+// A folder path wider than its label keeps the chosen folder's own name in
+// sight; the tool tip and the copy have it whole.
+TEST_F(AdminForms, DataCopyShowsTheEndOfALongFolderPath) {
+  main->BitBtn2->click();
+  TDataCopyFrm* f = DataCopy_Frm;
+  const std::string path = "/media/dealer/" + std::string(80, 'x') + U8("/顧客の控え").toStdString();
+  f->SetTarget(path);
+  QLabel* l = f->SakiDir_Lbl;
+  EXPECT_TRUE(l->text().endsWith(U8("/顧客の控え"))) << l->text().toStdString();
+  EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width() - l->indent());
+  EXPECT_EQ(l->toolTip().toStdString(), path);
+  EXPECT_EQ(f->Target(), path);
+}
+
 TEST_F(AdminForms, ButtonsInAnyOrderNeverBreakTheForms) {
   std::mt19937 rng(25);
   DialogScript cancelAll;  // every question and picker is answered with Cancel
