@@ -21,9 +21,11 @@ class Dialogs : public ::testing::Test {
     dir.Write("MSGDLG.DAT", SjisLines({"J7102=終了,終了しますか？$(CR)二行目,1,1",
                                        "J0501=エラー,読めません。,1,0",
                                        "J0002=なし,ボタンなし,0,2",
-                                       "J0003=取消,取消のみ,0,1"}));
+                                       "J0003=取消,取消のみ,0,1",
+                                       "J9508=チェック,使用できない文字,1,0"}));
     dir.Write("INPDLG.DAT", SjisLines({"J1202=パスワード,入力してください,パスワード,8,*,,1,1",
-                                       "J1701=ファイル名,名前,名前,20,,\\/:,1,1"}));
+                                       "J1701=ファイル名,名前,名前,20,,\\/:,1,1",
+                                       "J1401=コメント入力,コメント,コメント：,40,,,1,1"}));
     ProgramDir = dir.path();
   }
   TempDir dir;
@@ -186,6 +188,29 @@ TEST_F(Dialogs, ForbiddenCharactersAreRefusedTypedOrPasted) {
   EXPECT_EQ(InpDlg_Show("1701", value), 1);
   EXPECT_EQ(value, "abcd" + Sjis("表"));
   EXPECT_EQ(ForbiddenChars, "\\/:");
+}
+
+// A text put into the edit by a program (the accessibility interface), not
+// typed, is checked whole when OK takes it: a character with no CP932 form
+// is told with 9508 and the prompt stays for a text that can be kept.
+TEST_F(Dialogs, OkRefusesATextWithNoCp932Form) {
+  std::vector<std::string> seen;
+  WhenModal([&seen](QDialog* d) {
+    auto* in = static_cast<TInput_Dlg*>(d);
+    in->Input_Edt->setText(U8("控え\u00e9"));
+    WhenModal([&seen](QDialog* m) {
+      seen.push_back(static_cast<TConf_Dlg*>(m)->Msg_Lbl->text().toStdString());
+      m->done(1);
+    });
+    in->Ok_BitBtn->click();
+    seen.push_back(in->isVisible() ? "open" : "closed");
+    in->Input_Edt->setText(U8("控え"));
+    in->Ok_BitBtn->click();
+  });
+  std::string comment = "old";
+  EXPECT_EQ(InpDlg_Show("1401", comment), 1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"使用できない文字", "open"}));
+  EXPECT_EQ(comment, Sjis("控え"));
 }
 
 }  // namespace
