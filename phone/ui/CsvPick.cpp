@@ -3,6 +3,7 @@
 #include <QFileDialog>
 
 #include "platform/ui/QtText.h"
+#include "shell/ui/FileChooser.h"
 
 namespace {
 CsvPicker& Override() {
@@ -14,6 +15,7 @@ CsvPicker& Override() {
 bool PickCsv(QWidget* parent, const QString& startDir, const QString& selectFile, QString& chosen) {
   if (Override()) return Override()(parent, startDir, selectFile, chosen);
   QFileDialog dlg(parent, QString(), startDir);
+  FileChooser_Prepare(&dlg);
   dlg.setFileMode(QFileDialog::ExistingFile);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   // File names keep their case here: the upper-case extension is listed too.

@@ -153,7 +153,10 @@ void SubstituteFonts() {
   QFont::insertSubstitutions(U8("MS Sans Serif"), pgothic);
 }
 
-void LoadToolkitTranslations(QCoreApplication* app) {
+// The toolkit's dialogs take their texts from its translations, and their
+// sizes, dates and file types from the default locale.
+void SpeakJapanese(QCoreApplication* app) {
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   auto* t = new QTranslator(app);
   if (t->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
               QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -172,7 +175,7 @@ void FormRules_Install() {
   app->installEventFilter(new CtrlTabLeavesGrid(app));
   QGuiApplication::setApplicationDisplayName(QString(""));
   SubstituteFonts();
-  LoadToolkitTranslations(app);
+  SpeakJapanese(app);
   Placement_Install();
 }
 

@@ -6,14 +6,19 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
+#include <QTreeView>
 
 #include "platform/ui/QtText.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/FileChooser.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
 
@@ -58,6 +63,38 @@ TEST(ToolkitText, FileDialogSpeaksJapanese) {
   ASSERT_NE(lookIn, nullptr);
   EXPECT_FALSE(HasLatinWord(lookIn->text())) << lookIn->text().toStdString();
   for (const QString& t : Texts(&dlg)) EXPECT_FALSE(HasLatinWord(t)) << t.toStdString();
+  dlg.reject();
+}
+
+// A file's size, type and date read in Japanese too ("201 bytes", "CSV
+// document" and "9 Dec 2026" were English), each in a column that holds it.
+TEST(ToolkitText, FileDialogDetailsAreJapaneseAndWhole) {
+  TempDir dir;
+  dir.Write("PhoneBook.csv", std::string(201, 'x'));
+  // The toolkit restores the columns of the last dialog it showed: start
+  // from its own.
+  QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog/treeViewHeader"));
+  QFileDialog dlg(nullptr, QString(), QString::fromStdString(dir.path()));
+  FileChooser_Prepare(&dlg);
+  dlg.setViewMode(QFileDialog::Detail);
+  dlg.show();
+  auto* view = dlg.findChild<QTreeView*>("treeView");
+  ASSERT_NE(view, nullptr);
+  QHeaderView* head = view->header();
+  QStringList details;
+  const QAbstractItemView* cells = view;
+  auto whole = [&](int c) { return head->sectionSize(c) >= std::max(cells->sizeHintForColumn(c), head->sectionSizeHint(c)); };
+  // The details come from the toolkit's file-information thread.
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    details.clear();
+    const QModelIndex root = view->rootIndex();
+    for (int c = 1; c <= 3 && view->model()->rowCount(root) == 1; ++c)
+      details << view->model()->index(0, c, root).data().toString();
+    return details.size() == 3 && !details.contains(QString()) && whole(1) && whole(2) && whole(3);
+  }, 10000));
+  ASSERT_EQ(details.size(), 3);
+  for (const QString& t : details) EXPECT_FALSE(t.isEmpty() || t.contains(QRegularExpression("[a-z]"))) << t.toStdString();
+  for (int c = 1; c <= 3; ++c) EXPECT_TRUE(whole(c)) << c;
   dlg.reject();
 }
 
