@@ -26,7 +26,7 @@ namespace {
 
 bool HasLatinWord(const QString& s) {
   static const QStringList english{"Open", "Cancel", "Look in", "File name", "Files of type", "Print",
-                                   "Printer", "Properties", "Options", "Close", "Save"};
+                                   "Printer", "Properties", "Options", "Close", "Save", "Pages", "binding"};
   for (const QString& w : english)
     if (s.contains(w)) return true;
   return false;
