@@ -178,8 +178,9 @@ TEST_F(LoadForm, TheCloseBoxCancelsARunningLoad) {
   LinkTimeOutSec = 60;
   LoadKind = 5;
   dir.Write("CMD.DAT", FileOf({"/S/", "0001=5;", "0002=6;"}));
-  // The exchange holds its answer to the first line until the close is in.
-  auto state = std::make_shared<std::atomic<int>>(0);  // 1 taken, 2 released
+  // The exchange holds its answer to the first line until the close is in:
+  // 1 taken, 2 released.
+  auto state = std::make_shared<std::atomic<int>>(0);
   script.OnTaken([state](const std::string&) {
     for (int i = 0; i < 5000 && state->exchange(1) != 2; ++i) QThread::msleep(2);
     *state = 2;

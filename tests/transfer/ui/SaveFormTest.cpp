@@ -37,9 +37,8 @@ std::vector<std::string> Lines(const std::string& tag, int n) {
 // The form row of the first dark pixel that a label draws.
 int InkTop(QLabel* l) {
   const QImage img = l->grab().toImage();
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      if (qGray(img.pixel(x, y)) < 128) return l->y() + y;
+  for (int i = 0; i < img.width() * img.height(); ++i)
+    if (qGray(img.pixel(i % img.width(), i / img.width())) < 128) return l->y() + i / img.width();
   return -1;
 }
 
