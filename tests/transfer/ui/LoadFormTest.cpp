@@ -178,21 +178,19 @@ TEST_F(LoadForm, TheCloseBoxCancelsARunningLoad) {
   LinkTimeOutSec = 60;
   LoadKind = 5;
   dir.Write("CMD.DAT", FileOf({"/S/", "0001=5;", "0002=6;"}));
-  // The exchange holds its answer to the first line until the close is in:
-  // 1 taken, 2 released.
-  auto state = std::make_shared<std::atomic<int>>(0);
-  script.OnTaken([state](const std::string&) {
-    for (int i = 0; i < 5000 && state->exchange(1) != 2; ++i) QThread::msleep(2);
-    *state = 2;
+  // The exchange holds its answer to the first line until the close is in.
+  auto held = std::make_shared<std::atomic<int>>(0);  // 1 taken, 2 released
+  script.OnTaken([held](const std::string&) {
+    for (int i = 0; i < 5000 && held->exchange(1) != 2; ++i) QThread::msleep(2);
+    *held = 2;
   });
   TLoad_Frm f;
   f.show();
-  ASSERT_TRUE(WaitUntil([&] { return *state == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return *held == 1; }));
   f.close();
   EXPECT_TRUE(f.isVisible());
-  *state = 2;
+  *held = 2;
   ASSERT_TRUE(WaitReturned());
-  EXPECT_EQ(LoadCancel, 1);
   EXPECT_EQ(script.Pieces(), std::vector<std::string>{"1:A000105"});
 }
 
