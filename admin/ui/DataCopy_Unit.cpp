@@ -29,6 +29,8 @@ QLabel* FolderLabel(QWidget* parent, int y) {
   l->setGeometry(12, y, 240, 24);
   l->setFrameShape(QFrame::Panel);
   l->setFrameShadow(QFrame::Sunken);
+  l->setTextFormat(Qt::PlainText);
+  l->setIndent(3);
   return l;
 }
 
@@ -38,8 +40,15 @@ QPushButton* Button(QWidget* parent, int x, int y, int w, int h) {
   return b;
 }
 
-// The folder's name for the glass; its bytes stay in the form.
-QString Shown(const std::string& dir) { return NameToQ(dir); }
+// The folder's name for the glass; its bytes stay in the form. A path
+// wider than the label gives up its middle, so that the chosen folder's
+// own name stays in sight; the tool tip holds it whole.
+void ShowFolder(QLabel* l, const std::string& dir) {
+  const QString whole = NameToQ(dir);
+  const int room = l->contentsRect().width() - l->indent();
+  l->setText(l->fontMetrics().elidedText(whole, Qt::ElideMiddle, room));
+  l->setToolTip(l->text() == whole ? QString() : whole);
+}
 
 // AdminDir without its trailing "/" (the root keeps it).
 std::string AdminFolder() {
@@ -86,12 +95,12 @@ void TDataCopyFrm::FormCreate() { Lang_DataCopy(this); }
 
 void TDataCopyFrm::SetSource(const std::string& dir) {
   source_ = dir;
-  MotoDir_Lbl->setText(Shown(dir));
+  ShowFolder(MotoDir_Lbl, dir);
 }
 
 void TDataCopyFrm::SetTarget(const std::string& dir) {
   target_ = dir;
-  SakiDir_Lbl->setText(Shown(dir));
+  ShowFolder(SakiDir_Lbl, dir);
 }
 
 void TDataCopyFrm::showEvent(QShowEvent* e) {

@@ -60,7 +60,11 @@ int InpDlg_Show(std::string_view number, std::string& text) {
     dlg = own.get();
   }
   dlg->SetContent(p);
+  // As the setting screens tell of text they refuse.
+  const QMetaObject::Connection refused =
+      QObject::connect(dlg, &TInput_Dlg::textRefused, dlg, [] { MsgDlg_Show("9508"); });
   int r = dlg->ShowModal();
+  QObject::disconnect(refused);
   if (r == 1) text = dlg->Text();
   return r;
 }

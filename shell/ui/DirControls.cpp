@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <algorithm>
 #include <filesystem>
@@ -163,7 +164,15 @@ void TDirectoryListBox::keyPressEvent(QKeyEvent* e) {
 
 // ---------------------------------------------------------------------------
 
-TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent) {}
+TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent) {
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TFileListBox::updateGeometries() {
+  QListWidget::updateGeometries();
+  // No wheel or key may scroll what no bar shows.
+  horizontalScrollBar()->setRange(0, 0);
+}
 
 bool TFileListBox::SetDirectory(const std::string& dir) {
   clear();

@@ -60,6 +60,8 @@ class TDirectoryListBox : public QListWidget {
   std::string dir_;
 };
 
+// The files of one folder. Like the file list the layouts describe, it
+// never scrolls sideways: a name wider than the list is cut at its edge.
 class TFileListBox : public QListWidget {
   Q_OBJECT
  public:
@@ -74,6 +76,9 @@ class TFileListBox : public QListWidget {
   std::string SelectedName() const;
   // Full path of the selected file; empty when none.
   std::string SelectedPath() const;
+
+ protected:
+  void updateGeometries() override;
 
  private:
   std::string dir_;

@@ -12,6 +12,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QTranslator>
+#include <cstring>
 
 #include "platform/ui/QtText.h"
 #include "shell/ui/Placement.h"
@@ -153,13 +154,46 @@ void SubstituteFonts() {
   QFont::insertSubstitutions(U8("MS Sans Serif"), pgothic);
 }
 
-void LoadToolkitTranslations(QCoreApplication* app) {
+// Texts of the printer setup that the toolkit's Japanese translations
+// leave in English.
+class PrintSetupTexts : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    struct Text {
+      const char* context;
+      const char* en;
+      const char* ja;
+    };
+    static const Text texts[] = {
+        {"QPrintSettingsOutput", "Pages", "ページ指定"},
+        {"QPrintSettingsOutput", "Double Sided Printing", "両面印刷"},
+        {"QPrintSettingsOutput", "Off", "しない"},
+        {"QPrintSettingsOutput", "Long side binding", "長辺綴じ"},
+        {"QPrintSettingsOutput", "Short side binding", "短辺綴じ"},
+        {"QPrintPropertiesWidget", "Advanced", "詳細設定"},
+        {"QPrintPropertiesWidget", "There are conflicts in some options. Please fix them.",
+         "競合するオプションがあります。直してください。"},
+    };
+    if (!context || !source) return QString();
+    for (const Text& t : texts)
+      if (std::strcmp(context, t.context) == 0 && std::strcmp(source, t.en) == 0) return U8(t.ja);
+    return QString();
+  }
+};
+
+// The toolkit's dialogs take their texts from its translations, and their
+// sizes, dates and file types from the default locale.
+void SpeakJapanese(QCoreApplication* app) {
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   auto* t = new QTranslator(app);
   if (t->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
               QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QCoreApplication::installTranslator(t);
   else
     delete t;
+  QCoreApplication::installTranslator(new PrintSetupTexts(app));
 }
 
 }  // namespace
@@ -172,7 +206,7 @@ void FormRules_Install() {
   app->installEventFilter(new CtrlTabLeavesGrid(app));
   QGuiApplication::setApplicationDisplayName(QString(""));
   SubstituteFonts();
-  LoadToolkitTranslations(app);
+  SpeakJapanese(app);
   Placement_Install();
 }
 

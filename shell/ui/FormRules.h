@@ -27,7 +27,8 @@
 //   full-width text line up and half-width katakana draw in the same face;
 //   "ＭＳ Ｐゴシック" and "MS Sans Serif" in IPA P Gothic.
 // - The toolkit's own dialogs (file, printer) speak Japanese: the toolkit's
-//   Japanese translations are loaded.
+//   Japanese translations are loaded, with the few printer-setup texts
+//   they lack, and the default locale is Japanese.
 // - Forms stand where the program puts them (Placement.h).
 //
 // FormRules_Install runs by itself when the application object of any of

@@ -26,6 +26,8 @@ class THelp_Dlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  // Esc and a close are ignored: the window shows no Cancel, only OK ends it.
+  void reject() override {}
 
  private:
   // Brings the section's line to the top, padding the text with empty

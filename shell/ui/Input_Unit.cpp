@@ -101,6 +101,16 @@ void TInput_Dlg::reject() {
   if (!Cancel_BitBtn->isHidden()) done(2);
 }
 
+void TInput_Dlg::done(int r) {
+  // The whole text is checked when it is used, not only as it is typed.
+  if (r == 1 && !FromQ(Input_Edt->text())) {
+    Input_Edt->setFocus();
+    emit textRefused();
+    return;
+  }
+  TNumberedDlg::done(r);
+}
+
 void TInput_Dlg::closeEvent(QCloseEvent* e) {
   if (Cancel_BitBtn->isHidden()) e->ignore();
   else done(2);

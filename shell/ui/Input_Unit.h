@@ -59,10 +59,17 @@ class TInput_Dlg : public TNumberedDlg {
   void FormCreate();
   void FormShow();
 
+ signals:
+  // OK was pressed on a text with no CP932 form, which only a program can
+  // have put into the edit (typing and pasting are refused); the dialog
+  // stays open with the text.
+  void textRefused();
+
  protected:
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void reject() override;
+  void done(int r) override;
 
  private:
   ForbiddenCharValidator* validator_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -44,6 +45,13 @@ class TabDelegate : public QStyledItemDelegate {
 TTabListBox::TTabListBox(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new TabDelegate(this));
   setUniformItemSizes(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TTabListBox::updateGeometries() {
+  QListWidget::updateGeometries();
+  // No wheel or key may scroll what no bar shows.
+  horizontalScrollBar()->setRange(0, 0);
 }
 
 void TTabListBox::SetTabStops(const std::vector<int>& dialogUnits) {

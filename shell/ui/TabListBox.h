@@ -1,5 +1,8 @@
 // A list box whose rows are tab-separated columns shown at tab stops. The
-// row text stays tab-separated: the owners' handlers split it.
+// row text stays tab-separated: the owners' handlers split it. Like the
+// list boxes the layouts describe, it never scrolls sideways: a row wider
+// than the list is cut at its right edge, and columns that an owner keeps
+// beyond the visible width (a hidden key) stay out of sight.
 #pragma once
 
 #include <QListWidget>
@@ -18,6 +21,9 @@ class TTabListBox : public QListWidget {
   // The x offset in pixels, from the start of the row text, at which each
   // tab-separated column of text begins.
   std::vector<int> ColumnOffsets(const QString& text) const;
+
+ protected:
+  void updateGeometries() override;
 
  private:
   int NextStop(int x) const;

@@ -288,8 +288,10 @@ void TLoad_Frm::Finished() {
 }
 
 void TLoad_Frm::closeEvent(QCloseEvent* e) {
-  // While the thread runs the form stays; it closes itself when the load ends.
+  // While the thread runs the close box is the form's Cancel: the form
+  // stays and closes itself when the load has ended.
   if (thread_) {
+    if (Cancel_BitBtn->isEnabled()) Cancel_BitBtnClick();
     e->ignore();
     return;
   }

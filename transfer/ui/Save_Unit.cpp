@@ -73,6 +73,8 @@ TSave_Frm::TSave_Frm(int systemType, QWidget* parent) : QWidget(parent), systemT
   User_Lbl = Label(this, 130, 16, 330, 20);
   Ldata_Lbl = Label(this, 16, 44, 110, 20);
   Data_Lbl = Label(this, 130, 44, 330, 20);
+  // The value may run to several lines: its label stands by the first.
+  Ldata_Lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Data_Lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Come_Lbl = Label(this, 130, 72, 330, 20);
   Save_Bvl = new QFrame(this);

@@ -356,6 +356,12 @@ TEST_F(AdminForms, DataCopyChecksFoldersAsksAndCopies) {
     f->FileCopy_BitBtn->click();
     EXPECT_EQ(s.Shown(), Shown{"M0404"});
   }
+  // A path wider than its label keeps the folder's own name in sight.
+  const std::string longPath = "/media/" + std::string(80, 'x') + U8("/顧客の控え").toStdString();
+  f->SetSource(longPath);
+  EXPECT_TRUE(f->MotoDir_Lbl->text().endsWith(U8("/顧客の控え"))) << f->MotoDir_Lbl->text().toStdString();
+  EXPECT_LE(f->MotoDir_Lbl->fontMetrics().horizontalAdvance(f->MotoDir_Lbl->text()), f->MotoDir_Lbl->contentsRect().width());
+  EXPECT_EQ(f->MotoDir_Lbl->toolTip().toStdString(), longPath);
   f->SetSource(dir.path() + "gone");
   {
     DialogScript s;

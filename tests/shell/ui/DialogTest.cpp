@@ -21,7 +21,8 @@ class Dialogs : public ::testing::Test {
     dir.Write("MSGDLG.DAT", SjisLines({"J7102=終了,終了しますか？$(CR)二行目,1,1",
                                        "J0501=エラー,読めません。,1,0",
                                        "J0002=なし,ボタンなし,0,2",
-                                       "J0003=取消,取消のみ,0,1"}));
+                                       "J0003=取消,取消のみ,0,1",
+                                       "J9508=チェック,使用できない文字,1,0"}));
     dir.Write("INPDLG.DAT", SjisLines({"J1202=パスワード,入力してください,パスワード,8,*,,1,1",
                                        "J1701=ファイル名,名前,名前,20,,\\/:,1,1"}));
     ProgramDir = dir.path();
@@ -172,7 +173,8 @@ TEST_F(Dialogs, InputReturnsTextOnlyOnOk) {
 
 TEST_F(Dialogs, ForbiddenCharactersAreRefusedTypedOrPasted) {
   std::string value;
-  WhenModal([](QDialog* d) {
+  QString refused;
+  WhenModal([&refused](QDialog* d) {
     auto* i = static_cast<TInput_Dlg*>(d);
     QTest::keyClicks(i->Input_Edt, "a\\b:c/d");
     // A pasted text with a forbidden character is refused whole.
@@ -181,9 +183,20 @@ TEST_F(Dialogs, ForbiddenCharactersAreRefusedTypedOrPasted) {
     i->Input_Edt->insert(U8("表"));
     // Nor is a character with no CP932 form accepted.
     i->Input_Edt->insert(U8("é"));
+    // Set by a program (the accessibility interface), such a text is told
+    // on OK with 9508, and the prompt stays.
+    const QString typed = i->Input_Edt->text();
+    i->Input_Edt->setText(typed + U8("é"));
+    WhenModal([&refused](QDialog* m) {
+      refused = static_cast<TConf_Dlg*>(m)->Msg_Lbl->text();
+      m->done(1);
+    });
+    i->Ok_BitBtn->click();
+    i->Input_Edt->setText(typed);
     i->Ok_BitBtn->click();
   });
   EXPECT_EQ(InpDlg_Show("1701", value), 1);
+  EXPECT_EQ(refused, U8("使用できない文字"));
   EXPECT_EQ(value, "abcd" + Sjis("表"));
   EXPECT_EQ(ForbiddenChars, "\\/:");
 }

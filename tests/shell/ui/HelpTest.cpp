@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QTextBlock>
 
 #include "platform/ui/QtText.h"
@@ -18,6 +19,7 @@ struct Seen {
   int top = -1;
   int blocks = 0;
   QString text;
+  bool keptByEscAndClose = false;
 };
 
 // Clicks the button and looks at the help window it opens.
@@ -33,6 +35,10 @@ Seen ClickAndLook(THelpBitBtn& b) {
       s.blocks = h->Msg_RMem->document()->blockCount();
       s.text = h->Msg_RMem->toPlainText();
     }
+    // Only its OK closes the window: it shows no Cancel.
+    QTest::keyClick(d, Qt::Key_Escape);
+    d->close();
+    s.keptByEscAndClose = d->isVisible();
     d->done(1);
   });
   b.click();
@@ -61,6 +67,7 @@ TEST(Help, OpensWithTheSectionLineAtTheTop) {
   EXPECT_EQ(s.top, 20);
   EXPECT_TRUE(s.topLine.startsWith("/m10/"));
   EXPECT_EQ(s.blocks, 60);  // no padding needed
+  EXPECT_TRUE(s.keptByEscAndClose);
 }
 
 TEST(Help, ASectionNearTheEndIsStillBroughtToTheTop) {

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QScrollBar>
 
 #include "platform/Cp932.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/CommonFont_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/DirControls.h"
 #include "shell/ui/TabListBox.h"
 #include "tests/support/TempDir.h"
 
@@ -36,9 +38,25 @@ TEST(TabListBox, ColumnsStartAtTheTabStops) {
   l.SetTabStops({50});
   EXPECT_EQ(l.ColumnOffsets("a\tb\tc"), (std::vector<int>{0, px(50), px(100)}));
   // Painting a row does not disturb anything (smoke over the delegate).
+  // A row wider than the list, here or in the file-name entry's file list,
+  // is cut at its edge: no bar takes a row, nothing scrolls sideways (to
+  // the dump viewer's hidden key column).
+  l.addItem(wide);
+  l.resize(200, 94);
+  TempDir dir;
+  dir.Write(std::string(80, 'F') + ".DMP", "");
+  TFileListBox files;
+  files.resize(200, 82);
+  files.SetDirectory(dir.path());
   l.show();
+  files.show();
   QApplication::processEvents();
   EXPECT_FALSE(l.grab().isNull());
+  for (QListWidget* list : std::initializer_list<QListWidget*>{&l, &files}) {
+    ASSERT_GT(list->sizeHintForColumn(0), list->viewport()->width());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+  }
 }
 
 TEST(CommonFont, FitTextFitsWithoutSplittingACharacter) {

@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -169,6 +170,28 @@ TEST_F(LoadForm, ALongEntryIsOfferedAndRetriedWhole) {
   EXPECT_EQ(seen, (std::vector<std::string>{"fix E00007 " + entry, "fix E00007 " + entry, "M5501"}));
   EXPECT_EQ(script.Pieces(), (std::vector<std::string>{"1:99" + value, "1:99" + value}));
   EXPECT_EQ(dir.Read("CONTROL.ERR"), Rec(2, "E00007", entry) + Rec(2, "E00007", entry));
+}
+
+// While a load runs, the close box is the form's Cancel: the form stays,
+// nothing more is sent, and the load ends as cancelled.
+TEST_F(LoadForm, TheCloseBoxCancelsARunningLoad) {
+  LinkTimeOutSec = 60;
+  LoadKind = 5;
+  dir.Write("CMD.DAT", FileOf({"/S/", "0001=5;", "0002=6;"}));
+  // The exchange holds its answer to the first line until the close is in.
+  auto held = std::make_shared<std::atomic<int>>(0);  // 1 taken, 2 released
+  script.OnTaken([held](const std::string&) {
+    for (int i = 0; i < 5000 && held->exchange(1) != 2; ++i) QThread::msleep(2);
+    *held = 2;
+  });
+  TLoad_Frm f;
+  f.show();
+  ASSERT_TRUE(WaitUntil([&] { return *held == 1; }));
+  f.close();
+  EXPECT_TRUE(f.isVisible());
+  *held = 2;
+  ASSERT_TRUE(WaitReturned());
+  EXPECT_EQ(script.Pieces(), std::vector<std::string>{"1:A000105"});
 }
 
 // The progress of a load is its own: a load that stops at its pre-check

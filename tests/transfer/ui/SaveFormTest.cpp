@@ -34,6 +34,14 @@ std::vector<std::string> Lines(const std::string& tag, int n) {
   return l;
 }
 
+// The form row of the first dark pixel that a label draws.
+int InkTop(QLabel* l) {
+  const QImage img = l->grab().toImage();
+  for (int i = 0; i < img.width() * img.height(); ++i)
+    if (qGray(img.pixel(i % img.width(), i / img.width())) < 128) return l->y() + i / img.width();
+  return -1;
+}
+
 std::string Joined(const std::vector<std::string>& l) {
   std::string s;
   for (const auto& x : l) s += x;
@@ -143,6 +151,9 @@ TEST_F(SaveForm, PartsOfTypeOneOverUdpShowTwoToALineAndReturnToTheSelection) {
   EXPECT_EQ(f->windowTitle(), U8("セーブ"));
   EXPECT_EQ(f->Data_Lbl->text(), U8("プログラム設定データ（一部）\n部1 , 部2\n部3"));
   EXPECT_EQ(f->Lcome_Lbl->y(), f->Data_Lbl->geometry().bottom() + 1 + 5);
+  // "データタイプ:" stands level with the first line of its value.
+  f->Data_Lbl->setText(f->Ldata_Lbl->text());
+  EXPECT_EQ(InkTop(f->Ldata_Lbl), InkTop(f->Data_Lbl));
   EXPECT_EQ(f->Come_Lbl->text(), U8("四月の控え"));
   EXPECT_EQ(f->User_Lbl->text(), U8("山田"));
   // The folder as the selection form shows it: without the trailing "/".
