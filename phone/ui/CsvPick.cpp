@@ -14,6 +14,7 @@ bool PickCsv(QWidget* parent, const std::string& startDir, const std::string& se
   TFSeleDlg dlg;
   dlg.Path = startDir;
   dlg.FileName = selectFile;
+  dlg.Mask = "*.csv";
   if (!dlg.Execute(parent) || dlg.FileName.empty()) return false;
   chosen = dlg.FileName;
   return true;

@@ -178,7 +178,7 @@ bool TFileListBox::SetDirectory(const std::string& dir) {
   clear();
   dir_ = DirCtl_Normalize(dir);
   std::vector<fsys::DirEntry> entries;
-  if (!fsys::ListDir(dir_, "*", entries)) return false;
+  if (!fsys::ListDir(dir_, Mask, entries)) return false;
   for (const auto& e : entries) {
     if (e.isDir || e.name.empty() || e.name[0] == '.') continue;
     auto* item = new QListWidgetItem(Native(e.name), this);

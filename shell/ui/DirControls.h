@@ -70,6 +70,8 @@ class TFileListBox : public QListWidget {
   // empty).
   bool SetDirectory(const std::string& dir);
   const std::string& Directory() const { return dir_; }
+  // Which files are listed ("*.csv"), matched without case; "*" by default.
+  std::string Mask = "*";
   // Selects the entry named name; false when there is none.
   bool SelectName(const std::string& name);
   // Name of the selected file without folder; empty when none.

@@ -19,6 +19,7 @@ void GoToFirstReadable(TFSel_Dlg& dlg, const std::string& dir) {
 bool TFSeleDlg::Execute(QWidget* owner) {
   TFSel_Dlg dlg(owner);
   dlg.SetTexts(English, DirSelect);
+  dlg.FSel_FilLstBox->Mask = Mask;
   if (DirSelect) {
     dlg.SetFolderLayout();
     if (Path.empty() || !fsys::DirExists(Path)) Path = DirCtl_CurrentDir();

@@ -20,6 +20,8 @@ class TFSeleDlg : public QObject {
   std::string Path;
   // Pick a folder instead of a file.
   bool DirSelect = false;
+  // The files offered in file mode ("*.csv"), matched without case.
+  std::string Mask = "*";
   // English captions and font.
   bool English = false;
 

@@ -169,9 +169,11 @@ TEST_F(KTelForm, NumberFieldsTakeDigitsAndRefillWhenEmptied) {
 }
 
 // A customer's CSV named on Windows (CP932) is listed by the shared picker
-// under its name and read from the bytes chosen.
+// under its name, beside no other kind of file, and read from the bytes
+// chosen.
 TEST_F(KTelForm, PickerListsAndReadsAFileNamedInShiftJis) {
   dir.Write("in/" + Sjis("電話帳") + ".csv", SjisLines({"\"名前\",\"読み\",\"電話番号\",\"グループ\"", "佐藤,ｻﾄｳ,0451,3"}));
+  dir.Write("in/notes.txt", "x");
   QTest::mouseClick(main->KTel_BitBtn, Qt::LeftButton);
   Pick({grp});
   KTel_Frm->Group_BitBtn->click();
@@ -181,6 +183,7 @@ TEST_F(KTelForm, PickerListsAndReadsAFileNamedInShiftJis) {
     ASSERT_TRUE(f && f->GoTo(dir.path() + "in"));
     auto found = f->FSel_FilLstBox->findItems(QString::fromUtf8("電話帳.csv"), Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
+    EXPECT_TRUE(f->FSel_FilLstBox->findItems("notes.txt", Qt::MatchExactly).isEmpty());
     f->FSel_FilLstBox->setCurrentItem(found[0]);
     f->Ok_BitBtn->click();
   });
