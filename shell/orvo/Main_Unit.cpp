@@ -15,9 +15,9 @@
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Common_Unit.h"
 #include "shell/ui/Conf_Unit.h"
-#include "shell/ui/Placement.h"
 #include "shell/ui/FormRules.h"
 #include "shell/ui/GlyphButton.h"
+#include "shell/ui/Placement.h"
 #include "shell/ui/Printer.h"
 
 TMain_Frm* Main_Frm = nullptr;
