@@ -81,20 +81,38 @@ export LSAN_OPTIONS=suppressions=$top/tools/lsan.supp:print_suppressions=0
 count build-asan/ctest.log
 whole build-asan
 
-for f in build-asan/fuzz/fuzz_*; do
-  [ -f "$f" ] && [ -x "$f" ] || continue
+# Each target is one process on one core: they run side by side, half the
+# cores at a time, each from a copy of its seed corpus, and leave their
+# status beside their log.
+fuzz_one() {  # target
+  local f=$1 name corpus rc=0
   name=$(basename "$f")
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+  "$f" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" \
+    >"build-asan/$name.log" 2>&1 || rc=$?
+  rm -rf "$corpus"
+  echo "$rc" >"build-asan/$name.rc"
+}
+fuzz_names=()
+for f in build-asan/fuzz/fuzz_*; do
+  [ -f "$f" ] && [ -x "$f" ] || continue
+  name=$(basename "$f")
+  rm -f "build-asan/$name.rc"
   echo "-- $name (${fuzz_seconds}s)"
-  if "$f" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" \
-       >"build-asan/$name.log" 2>&1; then
+  fuzz_one "$f" &
+  fuzz_names+=("$name")
+  while (($(jobs -rp | wc -l) >= (jobs > 1 ? jobs / 2 : 1))); do sleep 1; done
+done
+wait
+for name in "${fuzz_names[@]}"; do
+  if [ "$(cat "build-asan/$name.rc" 2>/dev/null)" = 0 ]; then
     passed=$((passed + 1))
   else
+    echo "FAILED: $name"
     tail -40 "build-asan/$name.log"
     failed=$((failed + 1))
   fi
-  rm -rf "$corpus"
 done
 
 echo "== Benchmarks (one short pass each; a ratio under its floor fails)"
