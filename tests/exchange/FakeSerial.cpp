@@ -206,6 +206,11 @@ bool FakeSerialExchange::WaitIdle(int timeoutMs) {
   }
 }
 
+bool FakeSerialExchange::WaitReceived(const std::function<bool(const std::string&)>& done, int timeoutMs) const {
+  std::unique_lock<std::mutex> lk(mu_);
+  return idleCv_.wait_for(lk, std::chrono::milliseconds(timeoutMs), [&] { return done(received_); });
+}
+
 void FakeSerialExchange::SetModem(const FakeModem& m) {
   std::lock_guard<std::mutex> g(mu_);
   modem_ = m;

@@ -120,6 +120,9 @@ class FakeSerialExchange {
   // True once the fake has been idle, with nothing queued and nothing
   // arriving, for a short while.
   bool WaitIdle(int timeoutMs);
+  // Waits until what ORVO has sent satisfies done: the bytes of a write that
+  // has returned may still be on their way through the pseudo-terminal.
+  bool WaitReceived(const std::function<bool(const std::string&)>& done, int timeoutMs) const;
 
  private:
   enum : int { kTimedOut = -1, kGone = -2, kWoken = -3 };
@@ -155,7 +158,7 @@ class FakeSerialExchange {
   std::atomic<int> replyWaitMs_{15000};
 
   mutable std::mutex mu_;
-  std::condition_variable idleCv_;
+  mutable std::condition_variable idleCv_;
   SerialFaults faults_;
   FakeModem modem_;
   bool online_ = false;

@@ -68,7 +68,9 @@ class SaveSerial : public ::testing::Test {
     blocks = e.BlockCount();
     return r;
   }
-  std::string Sent() {
+  // What ORVO sent, once its session ends (0x8F) have all come through.
+  std::string Sent(size_t sessionEnds = 0) {
+    EXPECT_TRUE(fake.WaitReceived([&](const std::string& r) { return Count(r, "\x8F") >= sessionEnds; }, 5000));
     EXPECT_TRUE(fake.WaitIdle(3000));
     return fake.Received();
   }
@@ -105,7 +107,7 @@ TEST_F(SaveSerial, SavesEachItemInItsOwnSessionAndARefusalIsNoError) {
   EXPECT_EQ(dir.Read("PrgSet03.DAT"), "!weekly\r\n" + Joined(part));
   EXPECT_EQ(blocks, 7);
   EXPECT_EQ(store->Asked(), (std::vector<char>{'1', '9', '8', 'C'}));
-  std::string sent = Sent();
+  std::string sent = Sent(4);
   EXPECT_EQ(Count(sent, "\x81"), 4u);
   EXPECT_EQ(Count(sent, "\x8F"), 4u);
   EXPECT_EQ(Count(sent, FrameOf("!1")), 1u);
@@ -130,7 +132,7 @@ TEST_F(SaveSerial, CancelSkipsTwoDataBlocksAndTheThirdEndsTheItem) {
     EXPECT_EQ(blocks, 2);
     EXPECT_EQ(dir.Read("SdSystem.DAT"), old);
     ExpectOnly({"SdSystem.DAT"});
-    std::string sent = Sent();
+    std::string sent = Sent(1);
     EXPECT_EQ(Count(sent, FrameOf("30")), 1u);
     EXPECT_EQ(Count(sent, "\x8F"), 1u);
     EXPECT_EQ(Count(sent, "\x81"), 1u);
@@ -173,7 +175,7 @@ TEST_F(SaveSerial, ADataFileThatCannotBeCreatedCancelsTheSession) {
   store->SetLines('1', Lines("X", 2));
   ASSERT_EQ(::mkdir((dir.path() + "SdSystem.DAT").c_str(), 0755), 0);
   EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
-  std::string sent = Sent();
+  std::string sent = Sent(1);
   EXPECT_EQ(Count(sent, FrameOf("30")), 1u);
   EXPECT_EQ(Count(sent, FrameOf("!1")), 0u);
   EXPECT_EQ(Count(sent, "\x8F"), 1u);
@@ -183,7 +185,7 @@ TEST_F(SaveSerial, ASessionThatDoesNotOpenIsALinkError) {
   store->SetLines('1', Lines("O", 2));
   core->SetControlReply(0x81, "\x15");
   EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_LINK_ERROR);
-  EXPECT_EQ(Count(Sent(), "\x8F"), 1u);
+  EXPECT_EQ(Count(Sent(1), "\x8F"), 1u);
   ExpectOnly({});
 }
 

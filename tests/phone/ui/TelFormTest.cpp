@@ -377,6 +377,7 @@ TEST_F(TelForm, SerialSessionAndNoPort) {
   f->Ext_BitBtn->click();
   EXPECT_FALSE(f->isVisible());
   EXPECT_EQ(tel.Ends(), 1);
+  EXPECT_TRUE(serial.WaitReceived([](const std::string& r) { return r.size() >= 3; }, 5000));
   EXPECT_TRUE(serial.WaitIdle(3000));
   EXPECT_EQ(serial.Received(), B({0x80, 0x0A, 0x8F}));
 }
