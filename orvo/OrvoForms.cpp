@@ -20,13 +20,13 @@
 #include "platform/ui/QtText.h"
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/Placement.h"
 #include "transfer/ui/EFix_Unit.h"
 #include "transfer/ui/FSel_Unit.h"
 #include "transfer/ui/LErr_Unit.h"
 #include "transfer/ui/Load_Form.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
-#include "shell/ui/Placement.h"
 
 // Start-up order of the forms. The forms of the subsystems are added to
 // these two routines as they are built.

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,9 +12,7 @@
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QStyleOption>
-#include <QThread>
 #include <QTimer>
-#include <QWindow>
 #include <QValidator>
 #include <algorithm>
 #include <map>
@@ -30,6 +27,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/CommonFont_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/Placement.h"
 #include "shell/ui/Printer.h"
 
 TKana_Fm* Kana_Fm = nullptr;
@@ -330,19 +328,6 @@ class PrintSheet {
   };
   std::vector<Op> ops_;
 };
-
-// A box that says the program is working is seen before the work starts:
-// the events run until the window system has exposed it (bounded, for a
-// screen that never does), and it is painted at once.
-void PaintNow(QWidget* box) {
-  QDeadlineTimer limit(2000);
-  while (box->isVisible() && !(box->windowHandle() && box->windowHandle()->isExposed()) && !limit.hasExpired()) {
-    QApplication::processEvents();
-    QThread::msleep(5);
-  }
-  box->repaint();
-  QApplication::processEvents();
-}
 
 }  // namespace
 
@@ -1031,7 +1016,7 @@ void TKana_Fm::Print_BitBtnClick() {
   CancelRequested = 0;
   if (Main_Frm) Main_Frm->setEnabled(false);
   setEnabled(false);
-  PaintNow(Conf_Dlg);
+  PaintWhenShown(Conf_Dlg);
   bool ok = PrintList();
   Conf_Dlg->EndProgress();
   if (Main_Frm) Main_Frm->setEnabled(true);

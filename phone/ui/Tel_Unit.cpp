@@ -221,9 +221,11 @@ TTel_Frm::TTel_Frm(QWidget* parent) : QWidget(parent) {
   });
   // A click on the printer when it is already the output changes no state,
   // so no toggle comes: the printer is looked at again all the same, so that
-  // one set up since then takes the next dump.
+  // one set up since then takes the next dump. A click that does toggle has
+  // looked at it already.
+  connect(Printer_RdoBtn, &QRadioButton::pressed, this, [this] { printerChosenAtPress_ = Printer_RdoBtn->isChecked(); });
   connect(Printer_RdoBtn, &QRadioButton::clicked, this, [this] {
-    if (state_.TelOutputMode == 2) printerReady_ = Orvo_PrinterReady(Orvo_Printer());
+    if (printerChosenAtPress_ && state_.TelOutputMode == 2) printerReady_ = Orvo_PrinterReady(Orvo_Printer());
   });
   connect(Chg_BitBtn, &QPushButton::clicked, this, &TTel_Frm::Chg_BitBtnClick);
   connect(Ext_BitBtn, &QPushButton::clicked, this, &TTel_Frm::Ext_BitBtnClick);

@@ -108,6 +108,8 @@ class TTel_Frm : public QWidget {
   // Whether the printer could take the dump, decided on the UI thread when
   // the output is switched to it; the receive thread only reads it.
   std::atomic<bool> printerReady_{false};
+  // The printer was already the output when its button was pressed.
+  bool printerChosenAtPress_ = false;
   std::map<uint8_t, QPushButton*> buttons_;
   bool TelKeyLatch = false;
   bool sessionOpen_ = false;

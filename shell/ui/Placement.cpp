@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <map>
@@ -244,3 +245,16 @@ void PlaceFrameAt(QWidget* w, QPoint frameTopLeft) {
 }
 
 QPoint FrameTopLeft(QWidget* w) { return FrameCorner(w); }
+
+void PaintWhenShown(QWidget* w) {
+  // Long enough for a window manager to frame and map the window.
+  constexpr qint64 kShowWaitMs = 2000;
+  QTimer wake;  // ends each wait also when the window system sends nothing
+  wake.start(20);
+  QElapsedTimer waited;
+  waited.start();
+  while (w->isVisible() && !(w->windowHandle() && w->windowHandle()->isExposed()) && waited.elapsed() < kShowWaitMs)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+  w->repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

@@ -41,3 +41,9 @@ void PlaceFrameAt(QWidget* w, QPoint frameTopLeft);
 // known (QWidget's own frame geometry may not yet count a frame the window
 // manager has just put round it).
 QPoint FrameTopLeft(QWidget* w);
+
+// Waits, a while at most, until the window system shows the window, then
+// paints it: what is painted before goes nowhere, and a box that says the
+// program works must be seen before that work, which lets no event
+// through, begins.
+void PaintWhenShown(QWidget* w);

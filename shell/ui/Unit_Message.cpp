@@ -2,17 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <QWindow>
 
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
-
-namespace {
-// Long enough for a window manager to frame and map the notice.
-constexpr qint64 kShowWaitMs = 2000;
-}  // namespace
+#include "shell/ui/Placement.h"
 
 TDlg_Message::TDlg_Message(QWidget* parent) : QDialog(parent) {
   setObjectName("Dlg_Message");
@@ -34,17 +27,7 @@ void TDlg_Message::ShowNow() {
   show();
   CenterOnScreen(this);
   raise();
-  // What is painted before the window system shows the window goes
-  // nowhere, and the caller's work lets no event through until it ends:
-  // wait (a while at most) for the window to be on the screen, then paint.
-  QTimer wake;  // ends each wait also when the window system sends nothing
-  wake.start(20);
-  QElapsedTimer waited;
-  waited.start();
-  while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < kShowWaitMs)
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
-  repaint();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  PaintWhenShown(this);
 }
 
 // The notice has no button; only its owner takes it away.
