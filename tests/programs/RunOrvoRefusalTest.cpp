@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -277,6 +278,17 @@ pid_t FocusedProcess(const std::string& display) {
   return eq == std::string::npos ? 0 : static_cast<pid_t>(std::atol(owner.c_str() + eq + 2));
 }
 
+// The processes of group that have path open.
+std::set<pid_t> Opening(pid_t group, const std::string& path) {
+  std::set<pid_t> out;
+  for (pid_t p : GroupMembers(group)) {
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(p) + "/fd", ec))
+      if (fs::read_symlink(fd.path(), ec) == path) out.insert(p);
+  }
+  return out;
+}
+
 }  // namespace
 
 // Without a display the run names the virtual screen it took, and ORVO
@@ -300,8 +312,13 @@ TEST(RunOrvo, EndsWithItsScriptAndTakesBackOnlyTheComLinkItMade) {
     while (FocusedProcess(display) != orvo && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(FocusedProcess(display), orvo) << "ORVO's window has no focus on " << display;
-    // Script, fake exchange, screen, window manager, VNC server, ORVO.
+    // Script, fake exchange, screen, window manager, VNC server, ORVO; the
+    // first two alone hold the run lock.
     EXPECT_EQ(GroupMembers(run).size(), 6u);
+    std::ifstream lock(folder.runLock());
+    pid_t script = 0, fake = 0;
+    lock >> script >> fake;
+    EXPECT_EQ(Opening(run, folder.runLock()), (std::set<pid_t>{script, fake}));
     kill(run, SIGKILL);
     EXPECT_TRUE(RunFolder::GroupEnds(run));
     EXPECT_TRUE(LockHolders(folder.runLock()).empty());
