@@ -370,6 +370,26 @@ TEST_F(FakeRunLink, SaveLoadSaveGivesNoErrorsAndTheSameFiles) {
   for (const Kind& k : kinds) EXPECT_EQ(second.Read(k.file), first.Read(k.file)) << k.file;
 }
 
+// A first save gives the sample data files as the fake reads them, in
+// turn and into one programming: the parts after the whole, so M01 of both
+// holds PrgKey.DAT's SIZE and PrgSetAll.DAT's FS-112, and PrgExt.DAT the
+// whole's three extensions; each value as the exchange keeps it (at its
+// width, an empty number as 0, one record a line).
+TEST_F(FakeRunLink, AFirstSaveGivesTheSampleFilesReadInTurn) {
+  TempDir saved;
+  Open(Link::Udp);
+  ASSERT_EQ(Save(Link::Udp, saved, {{"PrgSetAll.DAT", '0'}, {"PrgKey.DAT", 'A'}, {"PrgExt.DAT", 'D'}}), SAVE_OK);
+  const std::string m01 = SjisLines({"!RUN", "/M01/", "SIZE=2;", "FS-101=01;", "FS-102=02;", "FS-112=0;", "OP-113=10;",
+                                     "OP-114=11;", "FS-201=03;"});
+  EXPECT_EQ(saved.Read("PrgKey.DAT"), m01);
+  const std::string whole = saved.Read("PrgSetAll.DAT");
+  EXPECT_EQ(whole.substr(0, m01.size()), m01);
+  const std::string m30 = SjisLines({"/M30/", "001=0200,01,ｿｳﾑ;", "002=0201,02,ｴｲｷﾞｮｳ;", "003=0202,02,総務部長;"});
+  EXPECT_EQ(saved.Read("PrgExt.DAT"), "!RUN\r\n" + m30);
+  EXPECT_NE(whole.find(m30), std::string::npos);
+  EXPECT_NE(whole.find("0002-*=01-012;\r\n0003-*=01-013;\r\n0001=01>01>02;\r\n"), std::string::npos);
+}
+
 // ORVO's converter turns each line the fake serves into the commands its
 // load sends; a programming that starts without entries takes them back
 // into the very same lines, for every kind the sample has.
