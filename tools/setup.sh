@@ -11,10 +11,11 @@ run_pkgs=(cmake ninja-build g++ pkg-config
 display_pkgs=(xvfb x11vnc metacity x11-utils)
 # The printing tests print through the real print system to a PDF printer;
 # the window placement tests run on a virtual screen under a window manager;
-# the run command's case on its own virtual screen served over VNC.
+# the run command's case on its own virtual screen served over VNC; the
+# virtual serial pair of the README through socat.
 test_pkgs=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
            cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils
-           xvfb metacity x11-utils x11vnc)
+           xvfb metacity x11-utils x11vnc socat)
 case "${1:-test}" in
   run) pkgs=("${run_pkgs[@]}"); [ "${2:-}" = display ] && pkgs+=("${display_pkgs[@]}") ;;
   test) pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}") ;;
