@@ -1,9 +1,11 @@
 // tools/run-orvo.sh while another ORVO of the same user runs from another
 // folder, while its own folder is held by an earlier run, or beside a
 // dealer's own COM1 link: it says in one line what stops it and starts
-// nothing.
-// The script is run without a display but offscreen, so that it would set
-// up no virtual screen or VNC even if it went on.
+// nothing. The script is run without a display but offscreen, so that it
+// would set up no virtual screen or VNC even if it went on.
+// Then whole runs from a copy of the command beside the built programs:
+// what a run starts, what it leaves when it is killed, and which COM1 link
+// it takes back.
 #include <gtest/gtest.h>
 
 #include <poll.h>
