@@ -9,9 +9,9 @@ build="$top/build"
 prog="$build/ORVO_ADMIN"
 
 source "$top/tools/run-common.sh"
-ninja -C "$build" ORVO_ADMIN sample_folders
+run_build ORVO_ADMIN sample_folders
 echo "Program folder: $prog"
 
 run_virtual_screen ORVO_ADMIN
 # A second ORVO_ADMIN ends at once, without a window, while one runs.
-"$prog/ORVO_ADMIN"
+"${with_script[@]}" "$prog/ORVO_ADMIN"

@@ -8,11 +8,11 @@ build="$top/build"
 exe="$build/KV_EDIT/KV_EDIT"
 
 source "$top/tools/run-common.sh"
-ninja -C "$build" KV_EDIT sample_folders
+run_build KV_EDIT sample_folders
 data="$build/KV_EDIT/data"
 echo "Program folder: $build/KV_EDIT   data folder (current directory): $data"
 
 run_virtual_screen KV_EDIT
 cd "$data"
 # A KV_EDIT that already runs keeps the screen: this start ends at once.
-"$exe"
+"${with_script[@]}" "$exe"

@@ -42,8 +42,8 @@ fi
 
 # A second run would take the first one's COM1 link and UDP port: refuse
 # before touching anything. The run lock is held by this script and the
-# fake exchange it starts (which inherits it), and names them, so nothing
-# has to look through every process for them.
+# fake exchange it starts, no other process, and names them, so nothing has
+# to look through every process for them.
 mkdir -p "$build"
 runlock="$build/.run-orvo.lock"
 exec 9>>"$runlock"
@@ -54,28 +54,41 @@ if ! flock -n 9; then
 fi
 echo $$ >"$runlock"
 
-# The fake exchange serves COM1 as a link at ports/com1, replaced at its
-# start and removed at its end. A ports/com1 this command did not make is
-# the dealer's way to a real port: it is never touched. What the last run
-# made is kept as the link's target.
+# The fake exchange serves COM1 as a link at ports/com1, made at its start
+# and removed at its end. A ports/com1 this command did not make is the
+# dealer's way to a port (a real one, or a pseudo-terminal that may well
+# have the number an earlier fake had): it is never touched. So the run
+# records the very link it made, by its file's identity and time with its
+# target, and drops the record when the run ends or the link is gone.
 com1="$prog/ports/com1"
 made="$build/.run-orvo.com1"
+link_id() { echo "$(stat -c '%d %i %.9Y' -- "$1" 2>/dev/null) $(readlink -- "$1" 2>/dev/null)"; }
 if [ -e "$com1" ] || [ -L "$com1" ]; then
-  if [ ! -L "$com1" ] || [ "$(readlink "$com1")" != "$(cat "$made" 2>/dev/null)" ]; then
+  if [ "$(link_id "$com1")" != "$(cat "$made" 2>/dev/null)" ]; then
     echo "run-orvo: $com1 was not made by run-orvo.sh (a link to a real port?) and is left as it is; nothing started: start $prog/ORVO itself to use it, or move it away to try ORVO with the fake exchange." >&2
     exit 1
   fi
-  rm -f "$com1"  # this command's own, left by a fake that was killed
+  rm -f "$com1"  # this command's own, left by a run that was killed with its fake
 fi
+rm -f "$made"
+# At the end the link goes with the run: the fake removes it, and what a
+# fake that was killed left is removed here while it is still the same.
+forget_com1() {
+  [ -f "$made" ] || return 0
+  [ "$(link_id "$com1")" = "$(cat "$made")" ] && rm -f "$com1"
+  rm -f "$made"
+}
 
 source "$top/tools/run-common.sh"
-ninja -C "$build" ORVO sample_folders fake_exchange_run
+trap 'run_cleanup; forget_com1' EXIT
+run_build ORVO sample_folders fake_exchange_run
 echo "Program folder: $prog"
 
 # The sample settings point ORVO at UDP port 11000 on loopback (Ethernet) and
 # at COM1, which the fake links to its pseudo-terminal in the program folder.
+# The fake holds the run lock with this script, and ends with it.
 password=1234
-"$fake" --serial --dir "$prog" --com 1 --udp 11000 --password "$password" &
+"${with_script[@]}" "$fake" --serial --dir "$prog" --com 1 --udp 11000 --password "$password" &
 pids+=($!)
 echo "$$ ${pids[0]}" >"$runlock"
 for _ in $(seq 50); do
@@ -86,9 +99,9 @@ if ! kill -0 "${pids[0]}" 2>/dev/null; then
   echo "run-orvo: the fake exchange did not start (is UDP port 11000 in use?)." >&2
   exit 1
 fi
-readlink "$com1" >"$made" || true
+[ -L "$com1" ] && link_id "$com1" >"$made"
 echo "Fake exchange: UDP 127.0.0.1:11000 and COM1 (a pseudo-terminal). Log-in password: $password"
 
 run_virtual_screen ORVO
 # ORVO keeps its own lock; the run lock is not left to what it may start.
-"$prog/ORVO" 9>&-
+"${with_script[@]}" "$prog/ORVO" 9>&-

@@ -8,12 +8,14 @@ set -euo pipefail
 run_pkgs=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
           fonts-ipafont adwaita-icon-theme qt6-translations-l10n)
-display_pkgs=(xvfb x11vnc metacity)
+display_pkgs=(xvfb x11vnc metacity x11-utils)
 # The printing tests print through the real print system to a PDF printer;
-# the window placement tests run on a virtual screen under a window manager.
+# the window placement tests run on a virtual screen under a window manager;
+# the run command's case on its own virtual screen served over VNC; the
+# virtual serial pair of the README through socat.
 test_pkgs=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
            cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils
-           xvfb metacity x11-utils)
+           xvfb metacity x11-utils x11vnc socat)
 case "${1:-test}" in
   run) pkgs=("${run_pkgs[@]}"); [ "${2:-}" = display ] && pkgs+=("${display_pkgs[@]}") ;;
   test) pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}") ;;

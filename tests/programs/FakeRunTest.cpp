@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "link/Comm_Unit.h"
+#include "link/PortClaim.h"
 #include "phone/Kana_Unit.h"
 #include "shell/Global_Unit.h"
 #include "tests/exchange/FakeProgram.h"
@@ -161,6 +162,9 @@ constexpr int kWaitMs = 3000;  // the exchange's answers; a sanitizer build is s
 class FakeRunLink : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The port locks of the direct line go to a folder of the test's.
+    keptLockFolders = PortLock_Folders();
+    PortLock_Folders() = {locks.path()};
     port = FreeUdpPort();
     ASSERT_TRUE(fake.Start(programDir.path(), port));
     ControlFileName = std::string(ORVO_SAMPLE_DIR) + "/CONTROL.DAT";
@@ -181,13 +185,15 @@ class FakeRunLink : public ::testing::Test {
     EthernetMode = 0;
     LineLost = 0;
     EXPECT_EQ(fake.Stop(), 0) << "the fake program ends cleanly";
+    PortLock_Folders() = keptLockFolders;
   }
 
-  void Open(Link l) {
+  // The direct line is COM1 of folder (by default the one the fake links).
+  void Open(Link l, const std::string& folder = {}) {
     Close();
     if (l == Link::Serial) {
       EthernetMode = 0;
-      ProgramDir = programDir.path();
+      ProgramDir = folder.empty() ? programDir.path() : folder;
       CommPortName = "COM1";
       ASSERT_EQ(Comm_Open(), LINK_OK);
       ASSERT_EQ(Comm_Setup(9600), LINK_OK);
@@ -254,7 +260,8 @@ class FakeRunLink : public ::testing::Test {
     return e.Run();
   }
 
-  TempDir programDir;
+  TempDir locks, programDir;
+  std::vector<std::string> keptLockFolders;
   std::string port;
   FakeProcess fake;
   UserTimer timer;
@@ -368,6 +375,55 @@ TEST_F(FakeRunLink, SaveLoadSaveGivesNoErrorsAndTheSameFiles) {
   Open(Link::Udp);
   ASSERT_EQ(Save(Link::Udp, second, items), SAVE_OK);
   for (const Kind& k : kinds) EXPECT_EQ(second.Read(k.file), first.Read(k.file)) << k.file;
+}
+
+// The README's virtual serial pair: socat makes COM1 of a program folder
+// one end of a pair and joins the other to the fake's own terminal; ORVO's
+// direct line reaches the fake through it, and socat's end removes its link.
+TEST_F(FakeRunLink, ASerialPairOfSocatJoinsTheFakesTerminal) {
+  TempDir dealer;
+  std::filesystem::create_directories(dealer.path() + "ports");
+  const std::string com1 = dealer.path() + "ports/com1";
+  const std::string near = "pty,raw,echo=0,link=" + com1;
+  const std::string far = LinkTarget(programDir.path() + "ports/com1") + ",raw,echo=0";
+  pid_t socat = fork();
+  if (socat == 0) {
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 2);
+    execlp("socat", "socat", near.c_str(), far.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_symlink(com1); })) << "socat (Debian package socat) made no link";
+  TempDir saved;
+  Open(Link::Serial, dealer.path());
+  EXPECT_EQ(Save(Link::Serial, saved, {{"SdExtensions.DAT", '3'}}), SAVE_OK);
+  Close();
+  std::vector<kana::DirRow> rows;
+  EXPECT_TRUE(kana::Dir_Read(saved.Read("SdExtensions.DAT"), rows));
+  EXPECT_EQ(rows.size(), 6u);
+  kill(socat, SIGTERM);
+  EXPECT_NE(WaitExit(socat, std::chrono::seconds(5)), -1);
+  EXPECT_FALSE(std::filesystem::is_symlink(com1));
+}
+
+// A first save gives the sample data files as the fake reads them, in
+// turn and into one programming: the parts after the whole, so M01 of both
+// holds PrgKey.DAT's SIZE and PrgSetAll.DAT's FS-112, and PrgExt.DAT the
+// whole's three extensions; each value as the exchange keeps it (at its
+// width, an empty number as 0, one record a line).
+TEST_F(FakeRunLink, AFirstSaveGivesTheSampleFilesReadInTurn) {
+  TempDir saved;
+  Open(Link::Udp);
+  ASSERT_EQ(Save(Link::Udp, saved, {{"PrgSetAll.DAT", '0'}, {"PrgKey.DAT", 'A'}, {"PrgExt.DAT", 'D'}}), SAVE_OK);
+  const std::string m01 = SjisLines({"!RUN", "/M01/", "SIZE=2;", "FS-101=01;", "FS-102=02;", "FS-112=0;", "OP-113=10;",
+                                     "OP-114=11;", "FS-201=03;"});
+  EXPECT_EQ(saved.Read("PrgKey.DAT"), m01);
+  const std::string whole = saved.Read("PrgSetAll.DAT");
+  EXPECT_EQ(whole.substr(0, m01.size()), m01);
+  const std::string m30 = SjisLines({"/M30/", "001=0200,01,ｿｳﾑ;", "002=0201,02,ｴｲｷﾞｮｳ;", "003=0202,02,総務部長;"});
+  EXPECT_EQ(saved.Read("PrgExt.DAT"), "!RUN\r\n" + m30);
+  EXPECT_NE(whole.find(m30), std::string::npos);
+  EXPECT_NE(whole.find("0002-*=01-012;\r\n0003-*=01-013;\r\n0001=01>01>02;\r\n"), std::string::npos);
 }
 
 // ORVO's converter turns each line the fake serves into the commands its

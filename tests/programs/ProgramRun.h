@@ -4,12 +4,15 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace progrun {
 
@@ -31,21 +34,50 @@ inline pid_t Start(const std::string& exe, const std::string& runtimeDir, const 
   return pid;
 }
 
-// Whether process pid holds a flock on the file, read from /proc/locks: a
+// The processes that hold a flock on the file, read from /proc/locks: a
 // probe with flock itself could take the lock at the moment the program
 // tries it and make the program end as a second start.
-inline bool LockHeldBy(const std::string& path, pid_t pid) {
+inline std::vector<pid_t> LockHolders(const std::string& path) {
+  std::vector<pid_t> out;
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) return false;
+  if (stat(path.c_str(), &st) != 0) return out;
   std::ifstream locks("/proc/locks");
   std::string line;
-  const std::string inode = ":" + std::to_string(static_cast<unsigned long long>(st.st_ino)) + " ";
-  const std::string owner = " " + std::to_string(pid) + " ";
-  while (std::getline(locks, line))
-    if (line.find("FLOCK") != std::string::npos && line.find(owner) != std::string::npos &&
-        line.find(inode) != std::string::npos)
-      return true;
+  const std::string inode = ":" + std::to_string(static_cast<unsigned long long>(st.st_ino));
+  while (std::getline(locks, line)) {
+    // "1: FLOCK  ADVISORY  WRITE 4242 fe:00:1234 0 EOF"; waiters carry "->".
+    std::istringstream f(line);
+    std::string id, kind, mode, rw, pid, file;
+    if (!(f >> id >> kind >> mode >> rw >> pid >> file) || kind != "FLOCK") continue;
+    if (file.size() > inode.size() && file.compare(file.size() - inode.size(), inode.size(), inode) == 0)
+      out.push_back(static_cast<pid_t>(std::stol(pid)));
+  }
+  return out;
+}
+
+// Whether process pid holds a flock on the file.
+inline bool LockHeldBy(const std::string& path, pid_t pid) {
+  for (pid_t p : LockHolders(path))
+    if (p == pid) return true;
   return false;
+}
+
+// The processes of process group pgid that run (an ended one that nobody
+// reaped yet does not).
+inline std::vector<pid_t> GroupMembers(pid_t pgid) {
+  std::vector<pid_t> out;
+  for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream f(e.path() / "stat");
+    std::string stat;
+    if (!std::getline(f, stat)) continue;
+    // "pid (name) state ppid pgrp ...": the name may hold anything.
+    std::istringstream rest(stat.substr(stat.rfind(')') + 1));
+    char state = 0;
+    long ppid = 0, group = 0;
+    if (rest >> state >> ppid >> group && group == pgid && state != 'Z')
+      out.push_back(static_cast<pid_t>(std::stol(e.path().filename().string())));
+  }
+  return out;
 }
 
 // Waits until pid holds the lock on path, at most limit.

@@ -137,6 +137,42 @@ TEST_F(ConnForm, StoreWritesTheChoicesAndResetsHiddenControls) {
   f->Exit_BitBtn->click();
 }
 
+// 直結 stored keeps no address: back on the LAN the address is empty, and
+// 接続 refuses it until it is typed again.
+TEST_F(ConnForm, ADirectCableStoredLeavesTheLanAddressToTypeAgain) {
+  dir.Write("ENVIRON.DAT", Environ("0"));
+  dir.Write("CONNECT.DAT", "2,4,0,0,n,,\"127.  0.  0.  1\"\r\n");
+  ASSERT_TRUE(Open());
+  Conn_Frm->Ct1_RdoBtn->click();
+  {
+    DialogScript s;
+    s.Then(1);
+    Conn_Frm->Reg_BitBtn->click();
+  }
+  EXPECT_EQ(dir.Read("CONNECT.DAT"), "0,4,0,0,n,,\r\n");
+  Conn_Frm->Exit_BitBtn->click();
+
+  dir.Write("ENVIRON.DAT", Environ("1"));
+  FakeUdp udp;
+  udp.replies = {{0, std::string("\x03" "abcd")}, {0, std::string("\x04")}};
+  Conn_Links().udp = &udp;
+  ASSERT_TRUE(Open());
+  EXPECT_TRUE(Conn_Frm->Ct3_RdoBtn->isChecked());
+  EXPECT_EQ(Conn_Frm->Address_MEdt->displayText(), "   .   .   .   ");
+  {
+    DialogScript s;
+    s.Then(1);
+    Conn_Frm->Conn_BitBtn->click();
+    EXPECT_EQ(s.Shown(), std::vector<std::string>{"M9088"});
+  }
+  Conn_Frm->Address_MEdt->setText("127.0.0.1");
+  DialogScript s;
+  s.Then(1, "secret");
+  Conn_Frm->Conn_BitBtn->click();
+  EXPECT_EQ(s.Shown(), std::vector<std::string>{"P1202"});
+  EXPECT_EQ(udp.peerAddress, 0x7F000001u);
+}
+
 TEST_F(ConnForm, EthernetLogInSwitchesTheMainWindowToConnected) {
   dir.Write("ENVIRON.DAT", Environ("1"));
   dir.Write("CONNECT.DAT", "2,4,0,0,n,,\"127.  0.  0.  1\"\r\n");
