@@ -167,17 +167,22 @@ bool EqualNoCaseCp932(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The entry of d equal to name under eq; several spellings: the lowest, so
-// that the choice does not depend on the order of the folder.
+// The one entry of d equal to name under eq; none when several are: names
+// that differ in case only are different files here, and taking one of
+// them would be a guess the dealer never sees. several tells the caller
+// so, that it tries no other spelling either.
 template <typename Eq>
-std::string FindEntry(const std::string& d, std::string_view name, Eq eq) {
+std::string FindEntry(const std::string& d, std::string_view name, Eq eq, bool& several) {
+  several = false;
   DIR* h = ::opendir(d.empty() ? "." : d.c_str());
   if (!h) return {};
   std::string found;
+  int matches = 0;
   while (dirent* e = ::readdir(h))
-    if (eq(e->d_name, name) && (found.empty() || std::string_view(e->d_name) < found)) found = e->d_name;
+    if (eq(e->d_name, name) && ++matches == 1) found = e->d_name;
   ::closedir(h);
-  return found;
+  several = matches > 1;
+  return matches == 1 ? found : std::string();
 }
 
 }  // namespace
@@ -187,8 +192,11 @@ std::string Resolve(std::string_view dir, std::string_view name) {
   std::string exact = d + std::string(name);
   struct stat st;
   if (::lstat(exact.c_str(), &st) == 0) return exact;
-  std::string found = FindEntry(d, name, [](std::string_view a, std::string_view b) { return EqualNoCase(a, b); });
+  bool several = false;
+  std::string found =
+      FindEntry(d, name, [](std::string_view a, std::string_view b) { return EqualNoCase(a, b); }, several);
   if (!found.empty()) return d + found;
+  if (several) return exact;
   // The programs name their files in UTF-8; a file unpacked from a Windows
   // archive carries the same name in CP932 bytes.
   bool wide = false;
@@ -196,7 +204,7 @@ std::string Resolve(std::string_view dir, std::string_view name) {
   if (wide && cp932::IsUtf8(name)) {
     if (auto sj = cp932::FromUtf8(name)) {
       if (::lstat((d + *sj).c_str(), &st) == 0) return d + *sj;
-      found = FindEntry(d, *sj, EqualNoCaseCp932);
+      found = FindEntry(d, *sj, EqualNoCaseCp932, several);
       if (!found.empty()) return d + found;
     }
   }

@@ -27,10 +27,12 @@ bool LessNoCase(std::string_view a, std::string_view b);
 // Windows-style mask ("*" any run, "?" one byte) matched without case.
 bool MaskMatch(std::string_view mask, std::string_view name);
 
-// The existing entry of dir named like name (exact spelling first, then
-// ignoring ASCII case, then, for a UTF-8 name, the same name in CP932
-// bytes as a Windows archive unpacks it); when none exists, dir + name as
-// given.
+// The existing entry of dir named like name: the exact spelling, else the
+// one entry that matches ignoring ASCII case, else, for a UTF-8 name, the
+// same name in CP932 bytes as a Windows archive unpacks it (exactly, or the
+// one entry matching ignoring case). Where several entries match ignoring
+// case and none exactly, none is taken: dir + name as given, as when none
+// exists.
 std::string Resolve(std::string_view dir, std::string_view name);
 
 // Resolve() on the last component of a full path.
@@ -40,7 +42,9 @@ std::string ResolvePath(std::string_view path);
 // is on disk: each part the existing entry named like its UTF-8 form (see
 // Resolve) or, failing that, the entry spelt with the stored bytes (a
 // folder unpacked from a Windows archive); a part that exists in neither
-// spelling takes the UTF-8 form. A relative path belongs to baseDir.
+// spelling takes the UTF-8 form. A relative path belongs to baseDir. A part
+// is matched ignoring case only where exactly one entry matches, as
+// Resolve does: a stored "Data" beside both "DATA" and "data" is missing.
 std::string StoredPath(std::string_view storedCp932, std::string_view baseDir);
 
 bool FileExists(const std::string& path);   // regular file (links followed)

@@ -38,7 +38,18 @@ TEST(FileSys, ResolvePrefersTheExactSpelling) {
   EXPECT_EQ(fsys::Resolve(d.path(), "MSGDLG.DAT"), d.path() + "MSGDLG.DAT");
   // No entry: the spelling the program gives.
   EXPECT_EQ(fsys::Resolve(d.path(), "New.Dat"), d.path() + "New.Dat");
-  EXPECT_EQ(fsys::ResolvePath(d.path() + "Msgdlg.Dat"), d.path() + "MSGDLG.DAT");
+  EXPECT_EQ(fsys::ResolvePath(d.path() + "Msgdlg.Dat"), d.path() + "Msgdlg.Dat") << "two spellings: neither is taken";
+}
+
+// A stored folder is found by its case alone only where one entry answers
+// to it; beside both "DATA" and "data" a stored "Data" is missing.
+TEST(FileSys, StoredFolderFoldsCaseOnlyForASingleEntry) {
+  TempDir d;
+  ASSERT_EQ(::mkdir((d.path() + "DATA").c_str(), 0755), 0);
+  EXPECT_EQ(fsys::StoredPath("Data/", d.path()), d.path() + "DATA/");
+  ASSERT_EQ(::mkdir((d.path() + "data").c_str(), 0755), 0);
+  EXPECT_EQ(fsys::StoredPath(d.path() + "Data", "/"), d.path() + "Data");
+  EXPECT_FALSE(fsys::DirExists(fsys::StoredPath("Data", d.path())));
 }
 
 TEST(FileSys, ListingIsSortedWithoutCaseAndFiltered) {
