@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -16,6 +18,56 @@ namespace fsys {
 namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Named temporary files: prefix + four upper-case hex digits + ".TMP"; the
+// replace's own: ".rpl" + eight.
+constexpr size_t kTempDigits = 4;
+constexpr std::string_view kTempSuffix = ".TMP";
+constexpr std::string_view kReplacePrefix = ".rpl";
+constexpr size_t kReplaceDigits = 8;
+
+std::string HexDigits(unsigned value, size_t digits) {
+  char hex[12];
+  std::snprintf(hex, sizeof hex, "%0*X", static_cast<int>(digits), value);
+  return std::string(hex + std::strlen(hex) - digits);
+}
+
+// Exactly prefix + digits upper-case hex digits + suffix, as the programs
+// spell the names they make.
+bool IsHexName(std::string_view name, std::string_view prefix, size_t digits, std::string_view suffix) {
+  if (name.size() != prefix.size() + digits + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
+    return false;
+  for (char c : name.substr(prefix.size(), digits))
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Creates name anew (relative to folder dfd; never through a link) and
+// locks it before anything else is done with it: a clean-up takes no
+// locked file for a left-over. A clean-up that got in between the creation
+// and the lock has taken the file away; that is told as EAGAIN, for the
+// caller to make it again. The wait for the lock is a clean-up's removal
+// at most, the only other user of a file this new.
+int CreateLocked(int dfd, const char* name, int flags, mode_t mode) {
+  int fd = ::openat(dfd, name, flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  // A file system without locks leaves the file unlocked; a clean-up there
+  // cannot lock it either and leaves it alone.
+  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  struct stat mine, named;
+  if (::fstat(fd, &mine) == 0 && ::fstatat(dfd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(mine, named))
+    return fd;
+  ::close(fd);
+  errno = EAGAIN;
+  return -1;
+}
+
+// Removes the left-over work files of dir named prefix + digits upper-case
+// hex digits + suffix (see RemoveLeftOver).
+void RemoveHexNames(const std::string& dir, std::string_view prefix, size_t digits, std::string_view suffix);
 
 bool WriteAll(int fd, std::string_view data) {
   size_t done = 0;
@@ -115,17 +167,22 @@ bool EqualNoCaseCp932(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The entry of d equal to name under eq; several spellings: the lowest, so
-// that the choice does not depend on the order of the folder.
+// The one entry of d equal to name under eq; none when several are: names
+// that differ in case only are different files here, and taking one of
+// them would be a guess the dealer never sees. several tells the caller
+// so, that it tries no other spelling either.
 template <typename Eq>
-std::string FindEntry(const std::string& d, std::string_view name, Eq eq) {
+std::string FindEntry(const std::string& d, std::string_view name, Eq eq, bool& several) {
+  several = false;
   DIR* h = ::opendir(d.empty() ? "." : d.c_str());
   if (!h) return {};
   std::string found;
+  int matches = 0;
   while (dirent* e = ::readdir(h))
-    if (eq(e->d_name, name) && (found.empty() || std::string_view(e->d_name) < found)) found = e->d_name;
+    if (eq(e->d_name, name) && ++matches == 1) found = e->d_name;
   ::closedir(h);
-  return found;
+  several = matches > 1;
+  return matches == 1 ? found : std::string();
 }
 
 }  // namespace
@@ -135,8 +192,11 @@ std::string Resolve(std::string_view dir, std::string_view name) {
   std::string exact = d + std::string(name);
   struct stat st;
   if (::lstat(exact.c_str(), &st) == 0) return exact;
-  std::string found = FindEntry(d, name, [](std::string_view a, std::string_view b) { return EqualNoCase(a, b); });
+  bool several = false;
+  std::string found =
+      FindEntry(d, name, [](std::string_view a, std::string_view b) { return EqualNoCase(a, b); }, several);
   if (!found.empty()) return d + found;
+  if (several) return exact;
   // The programs name their files in UTF-8; a file unpacked from a Windows
   // archive carries the same name in CP932 bytes.
   bool wide = false;
@@ -144,7 +204,7 @@ std::string Resolve(std::string_view dir, std::string_view name) {
   if (wide && cp932::IsUtf8(name)) {
     if (auto sj = cp932::FromUtf8(name)) {
       if (::lstat((d + *sj).c_str(), &st) == 0) return d + *sj;
-      found = FindEntry(d, *sj, EqualNoCaseCp932);
+      found = FindEntry(d, *sj, EqualNoCaseCp932, several);
       if (!found.empty()) return d + found;
     }
   }
@@ -227,15 +287,13 @@ int CreateTempFile(const std::string& dir, std::string_view prefix, std::string&
   static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
   std::string d = WithSlash(dir);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(rng() & 0xFFFF));
-    std::string p = d + std::string(prefix) + hex + ".TMP";
-    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    std::string p = d + std::string(prefix) + HexDigits(rng(), kTempDigits) + std::string(kTempSuffix);
+    int fd = CreateLocked(AT_FDCWD, p.c_str(), O_WRONLY, 0644);
     if (fd >= 0) {
       path = p;
       return fd;
     }
-    if (errno != EEXIST) return -1;
+    if (errno != EEXIST && errno != EAGAIN) return -1;
   }
   errno = EEXIST;
   return -1;
@@ -357,33 +415,35 @@ int ReplaceFile(const std::string& path, std::string_view content, ReplaceStep& 
   if (int refused = ReplaceTarget(path, target)) return refused;
   std::string dir, name;
   SplitPath(target, dir, name);
+  // What a replace killed at its rename left in this folder.
+  RemoveHexNames(dir, kReplacePrefix, kReplaceDigits, "");
   static thread_local std::mt19937 rng(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
   // Not built from the target's name: a name near the length limit would
   // leave no room for a suffix, and such a file could never be rewritten.
-  const std::string base = WithSlash(dir.empty() ? "." : dir) + ".rpl";
+  const std::string base = WithSlash(dir.empty() ? "." : dir) + std::string(kReplacePrefix);
   std::string tmp;
   int fd = -1;
   // Created 0666 so that the umask decides a new file's mode, as for any
   // file the user makes; an existing file keeps its own below.
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    char hex[12];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(rng()));
-    tmp = base + hex;
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0 && errno != EEXIST) return errno ? errno : EIO;
+    tmp = base + HexDigits(static_cast<unsigned>(rng()), kReplaceDigits);
+    fd = CreateLocked(AT_FDCWD, tmp.c_str(), O_WRONLY, 0666);
+    if (fd < 0 && errno != EEXIST && errno != EAGAIN) return errno ? errno : EIO;
   }
   if (fd < 0) return EEXIST;
-  int err = KeepMode(fd, target);
+  // The temporary stays locked until it has the target's name or is gone:
+  // the copy of its descriptor holds the lock past the checked close.
+  const int hold = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  int err = hold < 0 ? errno : KeepMode(fd, target);
   if (!err) failedStep = ReplaceStep::Write;
   if (!err && !WriteAll(fd, content)) err = errno;
   if (!err && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && !err) err = errno;
   if (!err) failedStep = ReplaceStep::Rename;
   if (!err && ::rename(tmp.c_str(), target.c_str()) != 0) err = errno;
-  if (err) {
-    ::unlink(tmp.c_str());
-    return err;
-  }
+  if (err) ::unlink(tmp.c_str());
+  if (hold >= 0) ::close(hold);
+  if (err) return err;
   // Until the folder is on disk a power cut may bring the old file back
   // after its success was told.
   return SyncFolder(dir);
@@ -414,31 +474,75 @@ int OpenFolder(const std::string& dir) {
   return ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-// Removes the entries of the folder of pathMask that match its last
-// component and that removable(dfd, name, lstat) allows. Every step is taken
-// relative to the folder as opened, never through a name that could be
-// swapped for a link between the look and the removal. No change of mode is
-// needed: on Linux the folder's write bit alone decides whether a name may go.
-template <class Removable>
-void RemoveMatching(const std::string& pathMask, Removable removable) {
-  std::string dir, mask;
-  SplitPath(pathMask, dir, mask);
-  std::vector<DirEntry> list;
-  if (!ListDir(dir, mask, list)) return;
+// Removes the left-over work file name of folder dfd: 0 when it is gone or
+// was never there, else why it stays (see WorkFileRefusal; EBUSY while a
+// writer holds its lock). It is opened only to take that lock, never
+// through a link nor waiting on a pipe put there, and it goes while the
+// lock is held, so that no writer can take it up in between.
+int RemoveLeftOver(int dfd, const char* name) {
+  struct stat st;
+  if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT ? 0 : errno;
+  if (int refused = WorkFileRefusal(dfd, name, st)) return refused;
+  constexpr int kOpen = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  int fd = ::openat(dfd, name, O_RDONLY | kOpen);
+  // A file that may be written but not read is still ours to remove.
+  if (fd < 0 && errno == EACCES) fd = ::openat(dfd, name, O_WRONLY | kOpen);
+  if (fd < 0) return errno == ENOENT ? 0 : errno;
+  struct stat held, now;
+  int err = 0;
+  if (::fstat(fd, &held) != 0 || !SameFile(held, st)) {
+    err = EBUSY;  // another file took the name meanwhile
+  } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    err = errno == EWOULDBLOCK ? EBUSY : errno;
+  } else if (::fstatat(dfd, name, &now, AT_SYMLINK_NOFOLLOW) != 0) {
+    err = errno == ENOENT ? 0 : errno;  // another clean-up was first
+  } else if (!SameFile(now, held)) {
+    err = EBUSY;
+  } else if (::unlinkat(dfd, name, 0) != 0 && errno != ENOENT) {
+    err = errno;
+  }
+  ::close(fd);
+  return err;
+}
+
+// Runs remove(dfd, name) on the entries of the folder dir whose names pass
+// match. Every step is taken relative to the folder as opened, never
+// through a name that could be swapped for a link between the look and the
+// removal. No change of mode is needed: on Linux the folder's write bit
+// alone decides whether a name may go.
+template <class Match, class Remove>
+void RemoveMatching(const std::string& dir, Match match, Remove remove) {
   int dfd = OpenFolder(dir);
   if (dfd < 0) return;
-  for (const DirEntry& e : list) {
-    struct stat st;
-    if (::fstatat(dfd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (removable(dfd, e.name.c_str(), st)) ::unlinkat(dfd, e.name.c_str(), 0);
-  }
+  // The listing reads a descriptor of its own, which closedir closes.
+  std::vector<std::string> names;
+  const int lfd = ::fcntl(dfd, F_DUPFD_CLOEXEC, 0);
+  DIR* h = lfd < 0 ? nullptr : ::fdopendir(lfd);
+  if (!h && lfd >= 0) ::close(lfd);
+  while (dirent* e = h ? ::readdir(h) : nullptr)
+    if (match(std::string_view(e->d_name))) names.emplace_back(e->d_name);
+  if (h) ::closedir(h);
+  for (const std::string& name : names) remove(dfd, name.c_str());
   ::close(dfd);
+}
+
+void RemoveHexNames(const std::string& dir, std::string_view prefix, size_t digits, std::string_view suffix) {
+  RemoveMatching(
+      dir, [&](std::string_view n) { return IsHexName(n, prefix, digits, suffix); },
+      [](int dfd, const char* name) { (void)RemoveLeftOver(dfd, name); });
 }
 
 }  // namespace
 
 void DeleteMatching(const std::string& pathMask) {
-  RemoveMatching(pathMask, [](int, const char*, const struct stat& st) { return S_ISREG(st.st_mode); });
+  std::string dir, mask;
+  SplitPath(pathMask, dir, mask);
+  RemoveMatching(
+      dir, [&](std::string_view n) { return n != "." && n != ".." && MaskMatch(mask, n); },
+      [](int dfd, const char* name) {
+        struct stat st;
+        if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) ::unlinkat(dfd, name, 0);
+      });
 }
 
 int CreateWorkFile(const std::string& path) {
@@ -448,29 +552,42 @@ int CreateWorkFile(const std::string& path) {
     errno = EISDIR;
     return -1;
   }
-  // Every step is taken in the folder as opened, by the name alone.
+  // Every step is taken in the folder as opened, by the name alone. A
+  // clean-up that takes the new file in the instant before its lock is
+  // outlived by making it again.
   int dfd = OpenFolder(dir);
   if (dfd < 0) return -1;
-  int err = 0;
-  struct stat st;
-  if (::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-    err = WorkFileRefusal(dfd, name.c_str(), st);
-    if (!err && ::unlinkat(dfd, name.c_str(), 0) != 0 && errno != ENOENT) err = errno;
-  } else if (errno != ENOENT) {
-    err = errno;
+  int fd = -1, err = EAGAIN;
+  for (int attempt = 0; attempt < 10 && err == EAGAIN; ++attempt) {
+    err = RemoveLeftOver(dfd, name.c_str());
+    // O_EXCL and O_NOFOLLOW: whatever was put there since is not ours either.
+    if (!err) fd = CreateLocked(dfd, name.c_str(), O_RDWR, 0644);
+    if (!err && fd < 0) err = errno;
   }
-  // O_EXCL and O_NOFOLLOW: whatever was put there since is not ours either.
-  int fd = err ? -1 : ::openat(dfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0 && !err) err = errno;
   ::close(dfd);
   errno = err;
   return fd;
 }
 
-void RemoveWorkFiles(const std::string& pathMask) {
-  RemoveMatching(pathMask, [](int dfd, const char* name, const struct stat& st) {
-    return WorkFileRefusal(dfd, name, st) == 0;
-  });
+void RemoveWorkFile(const std::string& path) {
+  std::string dir, name;
+  SplitPath(path, dir, name);
+  int dfd = OpenFolder(dir);
+  if (dfd < 0) return;
+  if (!name.empty()) (void)RemoveLeftOver(dfd, name.c_str());
+  ::close(dfd);
+}
+
+void RemoveTempFiles(const std::string& dir, std::string_view prefix) {
+  RemoveHexNames(WithSlash(dir), prefix, kTempDigits, kTempSuffix);
+}
+
+void DiscardWorkFile(int fd, const std::string& path) {
+  if (fd < 0) return;
+  struct stat mine, named;
+  if (::fstat(fd, &mine) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(mine, named))
+    ::unlink(path.c_str());
+  ::close(fd);
 }
 
 }  // namespace fsys

@@ -27,10 +27,12 @@ bool LessNoCase(std::string_view a, std::string_view b);
 // Windows-style mask ("*" any run, "?" one byte) matched without case.
 bool MaskMatch(std::string_view mask, std::string_view name);
 
-// The existing entry of dir named like name (exact spelling first, then
-// ignoring ASCII case, then, for a UTF-8 name, the same name in CP932
-// bytes as a Windows archive unpacks it); when none exists, dir + name as
-// given.
+// The existing entry of dir named like name: the exact spelling, else the
+// one entry that matches ignoring ASCII case, else, for a UTF-8 name, the
+// same name in CP932 bytes as a Windows archive unpacks it (exactly, or the
+// one entry matching ignoring case). Where several entries match ignoring
+// case and none exactly, none is taken: dir + name as given, as when none
+// exists.
 std::string Resolve(std::string_view dir, std::string_view name);
 
 // Resolve() on the last component of a full path.
@@ -40,7 +42,9 @@ std::string ResolvePath(std::string_view path);
 // is on disk: each part the existing entry named like its UTF-8 form (see
 // Resolve) or, failing that, the entry spelt with the stored bytes (a
 // folder unpacked from a Windows archive); a part that exists in neither
-// spelling takes the UTF-8 form. A relative path belongs to baseDir.
+// spelling takes the UTF-8 form. A relative path belongs to baseDir. A part
+// is matched ignoring case only where exactly one entry matches, as
+// Resolve does: a stored "Data" beside both "DATA" and "data" is missing.
 std::string StoredPath(std::string_view storedCp932, std::string_view baseDir);
 
 bool FileExists(const std::string& path);   // regular file (links followed)
@@ -58,9 +62,10 @@ struct DirEntry {
 // are left out. false when the folder cannot be read.
 bool ListDir(const std::string& dir, std::string_view mask, std::vector<DirEntry>& out);
 
-// Creates a new empty file dir + prefix + hex digits + ".TMP" (O_EXCL,
-// never through a link). Returns the open descriptor and fills path; -1 on
-// failure.
+// Creates a new empty file dir + prefix + four upper-case hex digits +
+// ".TMP" (O_EXCL, never through a link), locked (flock) for as long as the
+// descriptor is open, so that no clean-up takes it for a left-over. Returns
+// the open descriptor and fills path; -1 on failure.
 int CreateTempFile(const std::string& dir, std::string_view prefix, std::string& path);
 
 // Opens a regular file (links followed) for reading, never blocking on a
@@ -99,7 +104,10 @@ int SyncFolder(const std::string& dir);
 // refused target or any failure leaves the old file as it was and returns
 // the errno value; 0 on success. The new file keeps the old one's mode,
 // owner and group (see KeepMode); its temporary name is short whatever the
-// target's length, and the folder is synced after the rename.
+// target's length (".rpl" + eight upper-case hex digits), it is locked
+// until renamed, and the folder is synced after the rename. Temporaries of
+// that name form that a replace killed before its rename left in the
+// folder are removed (see RemoveWorkFile).
 int ReplaceFile(const std::string& path, std::string_view content);
 
 // Where a replace failed: a refused target or making the temporary file,
@@ -115,17 +123,29 @@ bool FreeSpace(const std::string& dir, uint64_t& bytes);
 void DeleteMatching(const std::string& pathMask);
 
 // Creates path anew as the program's own work file, open for reading and
-// writing. A left-over of that name is removed first when it is a plain
-// file that may be written; anything else there is refused and left as it
-// is, never opened or written through: -1 with errno ELOOP for a link,
+// writing and locked (flock) for as long as the descriptor is open. A
+// left-over of that name is removed first when it is a plain file that may
+// be written and is not in use; anything else there is refused and left as
+// it is, never opened or written through: -1 with errno ELOOP for a link,
 // EISDIR for a folder, EINVAL for a pipe or device, EACCES for a protected
-// file (see ReplaceTarget). The descriptor, or -1 with errno set.
+// file (see ReplaceTarget), EBUSY for a file whose writer holds its lock.
+// The descriptor, or -1 with errno set.
 int CreateWorkFile(const std::string& path);
 
-// Removes the program's left-over work files of the folder of mask: the
-// entries whose names match the mask's last component, without case, and
-// that are plain files that may be written. Links, folders, pipes and
-// protected files stay.
-void RemoveWorkFiles(const std::string& pathMask);
+// Removes path when it is a left-over work file: that exact name, letter
+// case included, a plain file that may be written, and not in use (its lock
+// can be taken). Links, folders, pipes, protected files and the live work
+// files of other writers stay.
+void RemoveWorkFile(const std::string& path);
+
+// Removes the left-over named temporary files of dir, prefix + four
+// upper-case hex digits + ".TMP" as CreateTempFile makes them, under the
+// rules of RemoveWorkFile.
+void RemoveTempFiles(const std::string& dir, std::string_view prefix);
+
+// Ends a work file of the program's own: removes path while fd still holds
+// the file's lock and path still names that file, then closes fd. Once the
+// lock is gone the name may already be another writer's.
+void DiscardWorkFile(int fd, const std::string& path);
 
 }  // namespace fsys

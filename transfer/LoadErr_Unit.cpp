@@ -104,7 +104,17 @@ bool OutFile::OpenWork(const std::string& path) {
   (void)Close();
   fd_ = fsys::CreateWorkFile(path);
   list_ = false;
+  path_ = path;
   return fd_ >= 0;
+}
+
+void OutFile::Discard() {
+  if (fd_ < 0 || list_) {
+    (void)Close();
+    return;
+  }
+  fsys::DiscardWorkFile(fd_, path_);
+  fd_ = -1;
 }
 
 int OutFile::Write(std::string_view bytes) {
@@ -127,7 +137,5 @@ int OutFile::Close() {
   fd_ = -1;
   return r;
 }
-
-void RemoveStaleLists(const std::string& folder) { fsys::DeleteMatching(fsys::WithSlash(folder) + "LER????.TMP"); }
 
 }  // namespace loaderr

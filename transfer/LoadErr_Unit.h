@@ -60,6 +60,9 @@ class OutFile {
   bool OpenList(const std::string& path);
   // The retry file, created anew as the load's own work file.
   bool OpenWork(const std::string& path);
+  // Removes the retry file while it is still open (see
+  // fsys::DiscardWorkFile) and closes it; a list is closed only.
+  void Discard();
   // Appends one record; 0 or 100.
   int Write(std::string_view bytes);
   // 0 or 100 when the file could not be closed.
@@ -69,10 +72,7 @@ class OutFile {
  private:
   int fd_ = -1;
   bool list_ = false;
+  std::string path_;
 };
-
-// Removes the temporary lists an earlier version of the load left in a
-// folder when it ended abnormally ("LER" + four hex digits + ".TMP").
-void RemoveStaleLists(const std::string& folder);
 
 }  // namespace loaderr

@@ -430,7 +430,7 @@ int LoadEngine::Line_Send(const std::string& text) {
 }
 
 int LoadEngine::RetryLine_Write(std::string_view line) {
-  return out_.Write(loaderr::RetryRecord(LoadLineNo, Ctl_State.Menu, Ctl_State.Required, line));
+  return retry_.Write(loaderr::RetryRecord(LoadLineNo, Ctl_State.Menu, Ctl_State.Required, line));
 }
 
 int LoadEngine::ErrLine_Write(std::string_view code, std::string_view line) {
@@ -455,8 +455,7 @@ int LoadEngine::Load_Send() {
   const std::string listPath = p_.folder + (IsCommand() ? "CONTROL.ERR" : "OTHER.ERR");
   // A retry file that a killed load left; only the one this load makes is
   // removed at its end, never what stands there in its place.
-  fsys::RemoveWorkFiles(retryPath);
-  bool retryMade = false;
+  fsys::RemoveWorkFile(retryPath);
 
   int r = Line_Count();
   if (r != 0) return r;
@@ -485,12 +484,10 @@ int LoadEngine::Load_Send() {
       break;
     }
     const bool toList = passes == 1 || pass == 2;
-    if (toList) loaderr::RemoveStaleLists(p_.folder);
-    if (!(toList ? out_.OpenList(listPath) : out_.OpenWork(retryPath))) {
+    if (!(toList ? out_.OpenList(listPath) : retry_.OpenWork(retryPath))) {
       result = 100;
       break;
     }
-    retryMade = retryMade || !toList;
     loaderr::Lines in(std::move(content));
     std::vector<std::string> entries;
     size_t next = 0;
@@ -632,7 +629,7 @@ int LoadEngine::Load_Send() {
   }
 
   Pause(t_.beforeDeleteMs);
-  if (retryMade) ::unlink(retryPath.c_str());
+  retry_.Discard();
   // A Cancel that came after the last wait must not cut the session's end short.
   if (p_.ethernet && LoadCancel == 1) Udp_SetParam(UDP_PARAM_ABORT, 0);
   Session_End();

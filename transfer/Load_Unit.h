@@ -123,7 +123,10 @@ class LoadEngine {
   LoadTiming t_;
   std::string exchCode_;
   bool refused_ = false;
-  loaderr::OutFile out_;
+  loaderr::OutFile out_;  // the pass's error list
+  // The retry file: open, and so locked as the load's own, from its first
+  // pass to its removal at the load's end.
+  loaderr::OutFile retry_;
   bool memoFull_ = false;
   int memoLines_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "transfer/Save_Engine.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,8 +92,8 @@ bool SaveEngine::DataFile::Create(const std::string& dir, const std::string& nam
   if (fd < 0) return false;
   f_ = ::fdopen(fd, "wb");
   if (!f_) {
-    ::close(fd);
-    ::unlink(temp_.c_str());
+    fsys::DiscardWorkFile(fd, temp_);
+    temp_.clear();
     return false;
   }
   std::string first = "!" + comment + "\r\n";
@@ -110,13 +111,17 @@ bool SaveEngine::DataFile::Write(const std::string& text) {
 
 bool SaveEngine::DataFile::Commit() {
   if (!f_) return false;
+  // The temporary keeps its lock until it has the data file's name or is
+  // gone: a copy of its descriptor holds it past the checked close.
+  const int hold = ::fcntl(::fileno(f_), F_DUPFD_CLOEXEC, 0);
   // An old data file keeps its mode; a new one is readable by the editors.
-  bool ok = std::fflush(f_) == 0 && ::fchmod(::fileno(f_), 0644) == 0 &&
+  bool ok = hold >= 0 && std::fflush(f_) == 0 && ::fchmod(::fileno(f_), 0644) == 0 &&
             fsys::KeepMode(::fileno(f_), target_) == 0 && ::fsync(::fileno(f_)) == 0;
   ok = std::fclose(f_) == 0 && ok;
   f_ = nullptr;
   if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
+  if (hold >= 0) ::close(hold);
   // The saved file counts once its folder entry is on disk too.
   if (ok) {
     std::string targetDir, targetName;
@@ -128,11 +133,12 @@ bool SaveEngine::DataFile::Commit() {
 }
 
 void SaveEngine::DataFile::Discard() {
+  // Removed before its descriptor closes and lets go of the lock.
+  if (!temp_.empty()) ::unlink(temp_.c_str());
   if (f_) {
     std::fclose(f_);
     f_ = nullptr;
   }
-  if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
 }
 
@@ -165,8 +171,8 @@ void SaveEngine::Cancel() {
 int SaveEngine::Run() {
   // What a save that was killed left in this folder: its work file and the
   // data files it was writing.
-  fsys::RemoveWorkFiles(TempPath());
-  fsys::RemoveWorkFiles(job_.dir + "DBS????.TMP");
+  fsys::RemoveWorkFile(TempPath());
+  fsys::RemoveTempFiles(job_.dir, "DBS");
   int r = job_.ethernet ? Save_Udp() : Save_Serial();
   // A Cancel pressed outside a transaction must not abort the link's next user.
   if (job_.ethernet) Udp_SetParam(UDP_PARAM_ABORT, 0);
@@ -328,9 +334,8 @@ bool SaveEngine::OpenTemp() {
 
 void SaveEngine::CloseTemp() {
   if (temp_ < 0) return;
-  ::close(temp_);
+  fsys::DiscardWorkFile(temp_, TempPath());
   temp_ = -1;
-  ::unlink(TempPath().c_str());
 }
 
 void SaveEngine::SendReRequest(uint16_t b) {

@@ -135,10 +135,6 @@ void TMain_Frm::FormCreate() {
   Main_StsBar->showMessage(ToQ(DisconnectedText));
   TempFileDelete(ProgramDir + "Icx*.tmp");
   TempFileDelete(ProgramDir + "Dbs*.tmp");
-  // Error lists that an earlier version of the load wrote beside a handed-over
-  // command file and never renamed; a data folder's are removed by its next
-  // load.
-  TempFileDelete(ProgramDir + "LER????.TMP");
   // Centred on the screen at start.
   CenterAtStart(this);
 }

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/FileSys.h"
 #include "platform/SingleInstance.h"
@@ -37,7 +38,18 @@ TEST(FileSys, ResolvePrefersTheExactSpelling) {
   EXPECT_EQ(fsys::Resolve(d.path(), "MSGDLG.DAT"), d.path() + "MSGDLG.DAT");
   // No entry: the spelling the program gives.
   EXPECT_EQ(fsys::Resolve(d.path(), "New.Dat"), d.path() + "New.Dat");
-  EXPECT_EQ(fsys::ResolvePath(d.path() + "Msgdlg.Dat"), d.path() + "MSGDLG.DAT");
+  EXPECT_EQ(fsys::ResolvePath(d.path() + "Msgdlg.Dat"), d.path() + "Msgdlg.Dat") << "two spellings: neither is taken";
+}
+
+// A stored folder is found by its case alone only where one entry answers
+// to it; beside both "DATA" and "data" a stored "Data" is missing.
+TEST(FileSys, StoredFolderFoldsCaseOnlyForASingleEntry) {
+  TempDir d;
+  ASSERT_EQ(::mkdir((d.path() + "DATA").c_str(), 0755), 0);
+  EXPECT_EQ(fsys::StoredPath("Data/", d.path()), d.path() + "DATA/");
+  ASSERT_EQ(::mkdir((d.path() + "data").c_str(), 0755), 0);
+  EXPECT_EQ(fsys::StoredPath(d.path() + "Data", "/"), d.path() + "Data");
+  EXPECT_FALSE(fsys::DirExists(fsys::StoredPath("Data", d.path())));
 }
 
 TEST(FileSys, ListingIsSortedWithoutCaseAndFiltered) {
@@ -65,6 +77,48 @@ TEST(FileSys, TempFilesAreNewAndNamedByPrefix) {
   ::close(fd2);
   EXPECT_NE(p1, p2);
   EXPECT_TRUE(fsys::MaskMatch("DBS????.TMP", p1.substr(d.path().size())));
+}
+
+// A clean-up takes only the names the programs make, letter case included,
+// and only plain files that may be written and that no writer holds: the
+// live work file of another ORVO saving into the same folder stays, and a
+// writer of the same name is refused rather than take it over.
+TEST(FileSys, CleanUpTakesOnlyTheProgramsOwnLeftOvers) {
+  TempDir d;
+  const std::vector<std::string> dealers = {"temp",        "Temp",        "dbsa1b2.tmp", "DBSa1b2.TMP",
+                                            "DBS_OLD.TMP", "DBS12345.TMP", "DBS1A2B.TMP.bak"};
+  for (const std::string& n : dealers) d.Write(n, "the dealer's");
+  d.Write("TEMP", "left over");
+  d.Write("DBS1A2B.TMP", "left over");
+  ASSERT_EQ(::chmod(d.Write("DBS0001.TMP", "protected").c_str(), 0444), 0);
+  std::string live;
+  const int liveFd = fsys::CreateTempFile(d.path(), "DBS", live);
+  ASSERT_GE(liveFd, 0);
+
+  fsys::RemoveWorkFile(d.path() + "TEMP");
+  fsys::RemoveTempFiles(d.path(), "DBS");
+  EXPECT_FALSE(d.Exists("TEMP"));
+  EXPECT_FALSE(d.Exists("DBS1A2B.TMP"));
+  for (const std::string& n : dealers) EXPECT_EQ(d.Read(n), "the dealer's") << n;
+  EXPECT_TRUE(d.Exists("DBS0001.TMP"));
+  EXPECT_TRUE(fsys::FileExists(live)) << "in use by its writer";
+  ::close(liveFd);
+  fsys::RemoveTempFiles(d.path(), "DBS");
+  EXPECT_FALSE(fsys::FileExists(live)) << "a left-over once its writer let go";
+
+  const int work = fsys::CreateWorkFile(d.path() + "TEMP");
+  ASSERT_GE(work, 0);
+  ASSERT_EQ(::write(work, "live", 4), 4);
+  fsys::RemoveWorkFile(d.path() + "TEMP");
+  errno = 0;
+  EXPECT_EQ(fsys::CreateWorkFile(d.path() + "TEMP"), -1);
+  EXPECT_EQ(errno, EBUSY);
+  EXPECT_EQ(d.Read("TEMP"), "live");
+  ::close(work);
+  const int again = fsys::CreateWorkFile(d.path() + "TEMP");
+  EXPECT_GE(again, 0) << "a left-over of its own name is removed";
+  fsys::DiscardWorkFile(again, d.path() + "TEMP");
+  EXPECT_FALSE(d.Exists("TEMP"));
 }
 
 TEST(FileSys, ReplaceKeepsTheOldFileWhenTheWriteFails) {

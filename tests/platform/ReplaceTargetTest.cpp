@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +58,27 @@ TEST(ReplaceTarget, AFileWithoutWriteBitsIsRefusedAndKeptForEveryone) {
     ::chmod(p.c_str(), 0600);  // readable by any user that runs the test
     EXPECT_EQ(d.Read("MODEM.INF"), "old\r\n");
   }
+}
+
+// A replace killed at its rename leaves its temporary; the next replace in
+// that folder removes it. Only that exact name form goes, and only a plain
+// file that may be written and that no writer still holds.
+TEST(ReplaceTarget, TheNextReplaceRemovesTheTemporaryOfAKilledOne) {
+  TempDir d, other;
+  d.Write(".rpl0A1B2C3D", "killed at the rename");
+  const std::vector<std::string> kept = {".rpl0a1b2c3d", ".RPL0A1B2C3D", ".rpl0A1B2C3", ".rpl0A1B2C3D4",
+                                         ".rplXYZ", ".rpl00000001", ".rpl00000002", ".rpl00000003"};
+  for (size_t i = 0; i < 5; ++i) d.Write(kept[i], "the dealer's");
+  ASSERT_EQ(::chmod(d.Write(".rpl00000001", "protected").c_str(), 0444), 0);
+  ASSERT_EQ(::symlink(other.Write("f", "f").c_str(), (d.path() + ".rpl00000002").c_str()), 0);
+  const int live = ::open(d.Write(".rpl00000003", "being written").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(live, 0);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
+  EXPECT_EQ(fsys::ReplaceFile(d.path() + "ENVIRON.DAT", "new"), 0);
+  ::close(live);
+  EXPECT_FALSE(d.Exists(".rpl0A1B2C3D"));
+  for (const std::string& n : kept) EXPECT_TRUE(d.Exists(n)) << n;
+  EXPECT_EQ(EntryCount(d.path()), kept.size() + 1);
 }
 
 TEST(ReplaceTarget, AWritableFileIsReplacedAndKeepsItsMode) {

@@ -357,15 +357,36 @@ TEST_F(SaveUdp, ALinkUnderTheWorkFileNameIsRefusedAndLeft) {
   EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
   EXPECT_EQ(elsewhere.Read("passwd"), "root:x:0:0\n");
   ExpectOnly({"TEMP"});
+
+  // Another ORVO's save into this folder, its TEMP still being written.
+  ASSERT_EQ(::unlink((dir.path() + "TEMP").c_str()), 0);
+  const int other = fsys::CreateWorkFile(dir.path() + "TEMP");
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::write(other, "theirs", 6), 6);
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_FILE_ERROR);
+  EXPECT_EQ(dir.Read("TEMP"), "theirs");
+  ::close(other);
 }
 
 // A killed save leaves the temporary of the data file it was writing; the
-// next save in that folder removes it.
+// next save in that folder removes it, and nothing else: not the dealer's
+// files named like the save's own but for their case, not another ORVO's
+// temporary that is still being written.
 TEST_F(SaveUdp, TheNextSaveRemovesWhatAKilledOneLeft) {
   store->SetLines('1', Lines("K", 2));
   dir.Write("DBS1A2B.TMP", "half a data file");
+  dir.Write("TEMP", "a killed save's");
+  const std::vector<std::string> dealers = {"temp", "Temp", "dbsa1b2.tmp", "DBS_OLD.TMP", "LoadErr.tmp"};
+  for (const std::string& n : dealers) dir.Write(n, "the dealer's");
+  std::string live;
+  const int liveFd = fsys::CreateTempFile(dir.path(), "DBS", live);
+  ASSERT_GE(liveFd, 0);
   ASSERT_EQ(Save({{"SdSystem.DAT", '1'}}), SAVE_OK);
-  ExpectOnly({"SdSystem.DAT"});
+  ::close(liveFd);
+  std::vector<std::string> left = dealers;
+  left.push_back("SdSystem.DAT");
+  left.push_back(live.substr(dir.path().size()));
+  ExpectOnly(left);
 }
 
 // After a Cancel only the abort goes unanswered; the session's end is a

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -50,6 +52,7 @@ TEST(MainFormStart, DeletesLeftOverWorkFilesOfItsFolderOnly) {
   d.Write("DBS00FF.TMP", "");
   d.Write("G_P0001.TMP", "");
   d.Write("sub/Icx2.tmp", "");
+  ASSERT_EQ(::chmod(d.Write("LER2024.TMP", "").c_str(), 0444), 0);  // no program's name
   Main_SetProgramFolder(d.path());
   TMain_Frm f;
   EXPECT_EQ(ProgramDir, d.path());
@@ -57,6 +60,7 @@ TEST(MainFormStart, DeletesLeftOverWorkFilesOfItsFolderOnly) {
   EXPECT_FALSE(d.Exists("DBS00FF.TMP"));
   EXPECT_TRUE(d.Exists("G_P0001.TMP"));
   EXPECT_TRUE(d.Exists("sub/Icx2.tmp"));
+  EXPECT_TRUE(d.Exists("LER2024.TMP"));
 }
 
 TEST_F(MainForm, StartsDisconnectedWithItsCaptions) {

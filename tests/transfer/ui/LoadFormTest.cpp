@@ -297,20 +297,4 @@ TEST_F(LoadFromSelection, UserAndDataTypeOfBothSystemTypes) {
   FSelZNT_Frm->Exit_BitBtn->click();
 }
 
-// The start-up takes away the temporary lists that a load of an earlier
-// version left beside a handed-over command file when it was killed.
-TEST(LoadStartUp, LeftOverTemporaryListsGo) {
-  TempDir d;
-  d.Write("LER0A1F.TMP", "killed load");
-  d.Write("ler12ab.tmp", "killed load");
-  d.Write("LEROY.TMP", "kept");
-  d.Write("LER0A1F.TMP.bak", "kept");
-  Main_SetProgramFolder(d.path());
-  TMain_Frm m;
-  EXPECT_FALSE(d.Exists("LER0A1F.TMP"));
-  EXPECT_FALSE(d.Exists("ler12ab.tmp"));
-  EXPECT_TRUE(d.Exists("LEROY.TMP"));
-  EXPECT_TRUE(d.Exists("LER0A1F.TMP.bak"));
-}
-
 }  // namespace
