@@ -20,6 +20,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Printer.h"
 
 TTel_Frm* Tel_Frm = nullptr;
@@ -278,7 +279,7 @@ void TTel_Frm::FormShow() {
   state_.TelDispLine = 0;
   proposedFolder_ = folder;
   const std::string file = Tel_DefaultDumpFile(folder);
-  FileName_Lbl->setText(QString::fromStdString(file));
+  PathLabel_Show(FileName_Lbl, NameToQ(file));
   state_.SetDumpPath(file);
   HelpBitBtn->AttachHelp(ProgramDir, "Telephone.Hlp");
 
@@ -436,7 +437,7 @@ void TTel_Frm::Chg_BitBtnClick() {
   rememberedName_ = Tel_FInpDlg->FileName;
   const std::string before = state_.DumpPath();
   const std::string after = Tel_DumpFileName(Tel_FInpDlg->Path, Tel_FInpDlg->FileName);
-  FileName_Lbl->setText(QString::fromStdString(after));
+  PathLabel_Show(FileName_Lbl, NameToQ(after));
   state_.SetDumpPath(after);
   if (Tel_DumpPathChanged(before, after)) {
     std::lock_guard<std::mutex> g(cs_);
@@ -483,7 +484,7 @@ void Lang_Tel(TTel_Frm* f) {
     l->setFont(Orvo_Font(16));
   }
   for (QLabel* l : f->Dump_Lbl) l->clear();
-  f->FileName_Lbl->clear();
+  PathLabel_Show(f->FileName_Lbl, QString());
   f->PageUp_BitBtn->setText(QString());
   f->PageDown_BitBtn->setText(QString());
   f->VolDown_BitBtn->setText(QString());

@@ -26,6 +26,7 @@
 #include "transfer/ui/SelectionHost.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/ui/NoPrinter.h"
+#include "tests/support/ui/PathShown.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 
@@ -105,6 +106,8 @@ TEST_F(KanaForm, DirectoryChecksSortsAndStores) {
   DialogScript script;
   script.Then(1).Then(1, "new").Then(1);
   Open(kana::kDirectory);
+  // The folder as the selection form shows it: no trailing "/".
+  EXPECT_EQ(Kana_Fm->Dir_Lbl->text().toStdString(), dir.path() + "data");
   QTableWidget* g = Kana_Fm->Dial_StrGrd;
   ASSERT_EQ(g->rowCount(), 2);
   EXPECT_TRUE(Kana_Fm->Sort_BitBtn->isVisible());
@@ -130,6 +133,18 @@ TEST_F(KanaForm, DirectoryChecksSortsAndStores) {
   Kana_Fm->Exit_BitBtnClick();
   EXPECT_EQ(returned, 1);
   EXPECT_EQ(SelectionReturn, 1);
+}
+
+// A deep data folder keeps its own name in sight at the window's edge.
+TEST_F(KanaForm, ADeepDataFolderKeepsItsOwnName) {
+  const std::string data = dir.path() + DeepFolder(U8("顧客データ").toStdString());
+  ASSERT_TRUE(std::filesystem::create_directories(data));
+  Kana_Host().dataFolder = [data] { return data + "/"; };
+  Open(kana::kSystem);
+  QLabel* l = Kana_Fm->Dir_Lbl;
+  EXPECT_TRUE(PathCut(l, U8(data.c_str())));
+  EXPECT_LE(l->geometry().right(), Kana_Fm->width());
+  Kana_Fm->Exit_BitBtn->click();
 }
 
 TEST_F(KanaForm, PersonalOwnersCopyPasteAndNewFile) {
