@@ -413,7 +413,12 @@ void TTel_Frm::keyReleaseEvent(QKeyEvent* e) {
 void TTel_Frm::SwitchOutput(int mode) {
   // The program's printer is made and looked at on the UI thread, before
   // the receive thread prints on it.
-  if (mode == 2) printerReady_ = Orvo_PrinterReady(Orvo_Printer());
+  if (mode == 2) {
+    printerReady_ = Orvo_PrinterReady(Orvo_Printer());
+    // The look answers events while the print server takes its time: a
+    // choice of the file made meanwhile stands.
+    if (!Printer_RdoBtn->isChecked()) return;
+  }
   std::lock_guard<std::mutex> g(cs_);
   FileName_Lbl->setEnabled(mode == 1);
   Chg_BitBtn->setEnabled(mode == 1);

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTest>
+#include <QTimer>
 
 #include "link/Comm_Unit.h"
 #include "link/ConnLogin.h"
@@ -399,6 +400,25 @@ TEST_F(TelForm, OutputSwitchFollowsItsStateFromTheKeyboard) {
   EXPECT_EQ(f->Session().TelOutputMode, 1);
   EXPECT_TRUE(f->Chg_BitBtn->isEnabled());
   EXPECT_TRUE(f->FileName_Lbl->isEnabled());
+  // The file chosen while a silent print server keeps the printer's look
+  // waiting stands.
+  {
+    QPrinter* p = Orvo_Printer();
+    const QPrinter::OutputFormat format = p->outputFormat();
+    const QString name = p->printerName();
+    p->setOutputFileName(QString());
+    p->setOutputFormat(QPrinter::PdfFormat);
+    {
+      cupspdf::NoScheduler silent(cupspdf::NoScheduler::kSilent);
+      QTimer::singleShot(500, f, [f] { f->File_RdoBtn->setChecked(true); });
+      f->Printer_RdoBtn->setChecked(true);
+    }
+    EXPECT_TRUE(f->File_RdoBtn->isChecked());
+    EXPECT_EQ(f->Session().TelOutputMode, 1);
+    EXPECT_TRUE(f->Chg_BitBtn->isEnabled());
+    p->setOutputFormat(format);
+    if (format == QPrinter::NativeFormat && !name.isEmpty()) p->setPrinterName(name);
+  }
   // The next showing starts at the file again.
   f->Printer_RdoBtn->setChecked(true);
   f->Ext_BitBtn->click();
