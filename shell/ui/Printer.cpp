@@ -1,12 +1,10 @@
 #include "shell/ui/Printer.h"
 
-#include <cups/cups.h>
-
 #include <QCoreApplication>
 #include <QPrinter>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cups/cups.h>
 #include <memory>
 #include <mutex>
 #include <string>
