@@ -6,7 +6,7 @@
 #                           benchmarks need as well
 set -euo pipefail
 run_pkgs=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
+          qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libcups2-dev
           fonts-ipafont adwaita-icon-theme qt6-translations-l10n)
 display_pkgs=(xvfb x11vnc metacity x11-utils)
 # The printing tests print through the real print system to a PDF printer;
@@ -14,7 +14,7 @@ display_pkgs=(xvfb x11vnc metacity x11-utils)
 # the run command's case on its own virtual screen served over VNC; the
 # virtual serial pair of the README through socat.
 test_pkgs=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-           cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils
+           cups cups-client printer-driver-cups-pdf poppler-utils
            xvfb metacity x11-utils x11vnc socat)
 case "${1:-test}" in
   run) pkgs=("${run_pkgs[@]}"); [ "${2:-}" = display ] && pkgs+=("${display_pkgs[@]}") ;;

@@ -13,6 +13,7 @@
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 
 TDataCopyFrm* DataCopy_Frm = nullptr;
 
@@ -38,16 +39,6 @@ QPushButton* Button(QWidget* parent, int x, int y, int w, int h) {
   auto* b = new QPushButton(parent);
   b->setGeometry(x, y, w, h);
   return b;
-}
-
-// The folder's name for the glass; its bytes stay in the form. A path
-// wider than the label gives up its middle, so that the chosen folder's
-// own name stays in sight; the tool tip holds it whole.
-void ShowFolder(QLabel* l, const std::string& dir) {
-  const QString whole = NameToQ(dir);
-  const int room = l->contentsRect().width() - l->indent();
-  l->setText(l->fontMetrics().elidedText(whole, Qt::ElideMiddle, room));
-  l->setToolTip(l->text() == whole ? QString() : whole);
 }
 
 // AdminDir without its trailing "/" (the root keeps it).
@@ -95,12 +86,12 @@ void TDataCopyFrm::FormCreate() { Lang_DataCopy(this); }
 
 void TDataCopyFrm::SetSource(const std::string& dir) {
   source_ = dir;
-  ShowFolder(MotoDir_Lbl, dir);
+  PathLabel_Show(MotoDir_Lbl, NameToQ(dir));  // its bytes stay in the form
 }
 
 void TDataCopyFrm::SetTarget(const std::string& dir) {
   target_ = dir;
-  ShowFolder(SakiDir_Lbl, dir);
+  PathLabel_Show(SakiDir_Lbl, NameToQ(dir));
 }
 
 void TDataCopyFrm::showEvent(QShowEvent* e) {

@@ -23,6 +23,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Placement.h"
 #include "shell/ui/Printer.h"
 #include "shell/ui/YesNo_Unit.h"
@@ -147,7 +148,7 @@ std::string TComS_Frm::SelectedPath() const { return ComList_Path(Folder(), Sele
 
 void TComS_Frm::ComList_Show() {
   Com_OTabLstBox->clear();
-  Dir_Lbl->setText(FromFs(ComList_DirLabel(ComList.CmdDataDir)));
+  PathLabel_Show(Dir_Lbl, FromFs(ComList_DirLabel(ComList.CmdDataDir)));
   User_Lbl->setText(ToQ(ComList.CmdUserName));
   FreeSpace_Show();
   // The rows stay sorted by their text, letter case ignored.
@@ -359,7 +360,7 @@ void TComS_Frm::ListEdit(bool fromNew) {
   {
     BusyForm busy(this);
     ComFileText.clear();
-    if (FSel_Frm) FSel_Frm->Dir_Lbl->setText(Dir_Lbl->text());
+    if (FSel_Frm) PathLabel_Show(FSel_Frm->Dir_Lbl, PathLabel_Path(Dir_Lbl));
     opener_ = fromNew ? Opener::New : Opener::ListEdit;
     opened = ListEdit_Open(this, SelectedPath());
   }

@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/FormRules.h"
 
 namespace kv {
@@ -108,7 +109,7 @@ void TKV_FSel_Frm::FormCreate() {
 
 void TKV_FSel_Frm::SetDataDir(const std::string& dir) {
   kv::Data_Dir = dir;
-  label1->setText(Path(dir));
+  PathLabel_Show(label1, Path(dir));
   while (kv::Data_Dir.size() > 1 && kv::Data_Dir.back() == '/') kv::Data_Dir.pop_back();
 }
 
@@ -148,7 +149,7 @@ void TKV_FSel_Frm::Chg_BitBtnClick() {
   FSeleDlg1->FileName.clear();
   FSeleDlg1->Path = kv::Data_Dir;
   if (!FSeleDlg1->Execute(this)) return;
-  if (Path(FSeleDlg1->Path) == label1->text()) return;
+  if (Path(FSeleDlg1->Path) == PathLabel_Path(label1)) return;
   SetDataDir(FSeleDlg1->Path);
   Dsyu_LstBox->clear();
   Com_LstBox->clear();

@@ -13,6 +13,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Input_Unit.h"
 
 EnvSettings Env;
@@ -233,12 +234,12 @@ void TEnv_Frm::showEvent(QShowEvent* e) {
 
 void TEnv_Frm::FormShow() {
   const auto& f = Env.field;
-  CtlFileName_Lbl->setText(f[ENV_CONTROL_FILE].empty() ? FromFs(ProgramDir + "CONTROL.DAT")
-                                                       : ToQ(f[ENV_CONTROL_FILE]));
-  DataSet_Lbl->setText(f[ENV_DATA_DIR].empty() ? ProgramFolder() : ToQ(f[ENV_DATA_DIR]));
+  PathLabel_Show(CtlFileName_Lbl, f[ENV_CONTROL_FILE].empty() ? FromFs(ProgramDir + "CONTROL.DAT")
+                                                               : ToQ(f[ENV_CONTROL_FILE]));
+  PathLabel_Show(DataSet_Lbl, f[ENV_DATA_DIR].empty() ? ProgramFolder() : ToQ(f[ENV_DATA_DIR]));
   UsrName_Edt->setText(ToQ(Env.userName));
-  ScrFileName_Lbl->setText(f[ENV_SCREEN_DIR].empty() ? FromFs(ProgramDir + "ScreenFiles")
-                                                     : ToQ(f[ENV_SCREEN_DIR]));
+  PathLabel_Show(ScrFileName_Lbl, f[ENV_SCREEN_DIR].empty() ? FromFs(ProgramDir + "ScreenFiles")
+                                                             : ToQ(f[ENV_SCREEN_DIR]));
   AT_ChkBox->setChecked(f[ENV_USE_AT] != "0");
   const std::string& port = f[ENV_COM_PORT];
   ComPort_CmbBox->setCurrentIndex(port.size() == 1 && port[0] >= '1' && port[0] <= '8' ? port[0] - '1' : -1);
@@ -316,7 +317,7 @@ bool TEnv_Frm::AcceptPath(int field, const QString& path) {
 
 void TEnv_Frm::CtlFile_BitBtnClick() {
   PathPickRequest r;
-  QFileInfo shown(CtlFileName_Lbl->text());
+  QFileInfo shown(PathLabel_Path(CtlFileName_Lbl));
   if (shown.isFile()) {
     r.path = shown.absolutePath();
     r.fileName = shown.absoluteFilePath();
@@ -325,16 +326,16 @@ void TEnv_Frm::CtlFile_BitBtnClick() {
   }
   QDir::setCurrent(r.path);
   if (PickPath(this, r) != 1) return;
-  if (AcceptPath(ENV_CONTROL_FILE, r.fileName)) CtlFileName_Lbl->setText(r.fileName);
+  if (AcceptPath(ENV_CONTROL_FILE, r.fileName)) PathLabel_Show(CtlFileName_Lbl, r.fileName);
 }
 
 void TEnv_Frm::DataSet_BitBtnClick() {
   PathPickRequest r;
   r.dirSelect = true;
-  StartInShownFolder(r, DataSet_Lbl->text());
+  StartInShownFolder(r, PathLabel_Path(DataSet_Lbl));
   if (PickPath(this, r) != 1) return;
   if (!AcceptPath(ENV_DATA_DIR, r.path)) return;
-  DataSet_Lbl->setText(r.path);
+  PathLabel_Show(DataSet_Lbl, r.path);
   std::string name;
   if (UsrFile_Read(fsys::WithSlash(r.pathOnDisk), name)) UsrName_Edt->setText(ToQ(name));
   else UsrName_Edt->clear();
@@ -343,9 +344,9 @@ void TEnv_Frm::DataSet_BitBtnClick() {
 void TEnv_Frm::ScrFile_BitBtnClick() {
   PathPickRequest r;
   r.dirSelect = true;
-  StartInShownFolder(r, ScrFileName_Lbl->text());
+  StartInShownFolder(r, PathLabel_Path(ScrFileName_Lbl));
   if (PickPath(this, r) != 1) return;
-  if (AcceptPath(ENV_SCREEN_DIR, r.path)) ScrFileName_Lbl->setText(r.path);
+  if (AcceptPath(ENV_SCREEN_DIR, r.path)) PathLabel_Show(ScrFileName_Lbl, r.path);
 }
 
 void TEnv_Frm::Reg_BitBtnClick() {
@@ -358,9 +359,9 @@ void TEnv_Frm::Reg_BitBtnClick() {
     return s.value_or(std::string());
   };
   EnvFormValues v;
-  v.controlFile = cp(CtlFileName_Lbl->text());
-  v.dataDir = cp(DataSet_Lbl->text());
-  v.screenDir = cp(ScrFileName_Lbl->text());
+  v.controlFile = cp(PathLabel_Path(CtlFileName_Lbl));
+  v.dataDir = cp(PathLabel_Path(DataSet_Lbl));
+  v.screenDir = cp(PathLabel_Path(ScrFileName_Lbl));
   v.useAt = AT_ChkBox->isChecked();
   v.comPort = ComPort_CmbBox->currentIndex() + 1;
   v.direct = Direct_ChkBox->isChecked();
@@ -424,7 +425,7 @@ void Lang_Env(TEnv_Frm* f) {
   f->DataSet_GrpBox->setTitle(U8("データ格納領域"));
   f->ScrFileName_GrpBox->setTitle(U8("一覧編集画面表示データ格納領域"));
   for (QPushButton* b : {f->CtlFile_BitBtn, f->DataSet_BitBtn, f->ScrFile_BitBtn}) b->setText(U8("変　更"));
-  for (QLabel* l : {f->CtlFileName_Lbl, f->DataSet_Lbl, f->ScrFileName_Lbl}) l->clear();
+  for (QLabel* l : {f->CtlFileName_Lbl, f->DataSet_Lbl, f->ScrFileName_Lbl}) PathLabel_Show(l, QString());
   for (QLineEdit* e : {f->UsrName_Edt, f->CmdDial1_Edt, f->CmdDial2_Edt, f->CmdEnd1_Edt, f->CmdEnd2_Edt}) e->clear();
   f->UsrName_Lbl->setText(U8("ユーザ名"));
   f->AT_ChkBox->setText(U8("ＡＴコマンドを利用する。"));

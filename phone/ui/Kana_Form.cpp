@@ -27,6 +27,8 @@
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/CommonFont_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/DirControls.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Placement.h"
 #include "shell/ui/Printer.h"
 
@@ -589,7 +591,8 @@ void TKana_Fm::FormShow() {
   setWindowTitle(ToQ(KanaCaption[static_cast<size_t>(mode_)]));
   const KanaHost& host = Kana_Host();
   std::string folder = host.dataFolder ? host.dataFolder() : ProgramDir;
-  Dir_Lbl->setText(QString::fromStdString(folder));
+  // As the selection form shows the folder: without its trailing "/".
+  PathLabel_Show(Dir_Lbl, NameToQ(DirCtl_Normalize(folder)));
   User_Lbl->setText(ToQ(host.userName ? host.userName() : std::string()));
   Free_Lbl->setText(ToQ(host.freeSpace ? host.freeSpace() : std::string()));
   path_ = fsys::Resolve(fsys::WithSlash(folder), kana::SpeedDialFileName(mode_, SystemType));
@@ -1169,7 +1172,8 @@ void Lang_Kana(TKana_Fm* f) {
   f->Area_Lbl->setText(U8("データ格納領域："));
   f->Luser_Lbl->setText(U8("ユーザ名："));
   f->LFree_Lbl->setText(U8("空き容量："));
-  for (QLabel* l : {f->Dir_Lbl, f->User_Lbl, f->Free_Lbl}) l->clear();
+  PathLabel_Show(f->Dir_Lbl, QString());
+  for (QLabel* l : {f->User_Lbl, f->Free_Lbl}) l->clear();
   f->Nais_CmbBox->clear();
   f->Nais_Lbl->setText(U8("内線番号"));
   f->Del_BitBtn->setText(U8("削除(&D)"));

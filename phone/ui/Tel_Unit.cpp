@@ -20,6 +20,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Printer.h"
 
 TTel_Frm* Tel_Frm = nullptr;
@@ -278,7 +279,7 @@ void TTel_Frm::FormShow() {
   state_.TelDispLine = 0;
   proposedFolder_ = folder;
   const std::string file = Tel_DefaultDumpFile(folder);
-  FileName_Lbl->setText(QString::fromStdString(file));
+  PathLabel_Show(FileName_Lbl, NameToQ(file));
   state_.SetDumpPath(file);
   HelpBitBtn->AttachHelp(ProgramDir, "Telephone.Hlp");
 
@@ -412,7 +413,12 @@ void TTel_Frm::keyReleaseEvent(QKeyEvent* e) {
 void TTel_Frm::SwitchOutput(int mode) {
   // The program's printer is made and looked at on the UI thread, before
   // the receive thread prints on it.
-  if (mode == 2) printerReady_ = Orvo_PrinterReady(Orvo_Printer());
+  if (mode == 2) {
+    printerReady_ = Orvo_PrinterReady(Orvo_Printer());
+    // The look answers events while the print server takes its time: a
+    // choice of the file made meanwhile stands.
+    if (!Printer_RdoBtn->isChecked()) return;
+  }
   std::lock_guard<std::mutex> g(cs_);
   FileName_Lbl->setEnabled(mode == 1);
   Chg_BitBtn->setEnabled(mode == 1);
@@ -436,7 +442,7 @@ void TTel_Frm::Chg_BitBtnClick() {
   rememberedName_ = Tel_FInpDlg->FileName;
   const std::string before = state_.DumpPath();
   const std::string after = Tel_DumpFileName(Tel_FInpDlg->Path, Tel_FInpDlg->FileName);
-  FileName_Lbl->setText(QString::fromStdString(after));
+  PathLabel_Show(FileName_Lbl, NameToQ(after));
   state_.SetDumpPath(after);
   if (Tel_DumpPathChanged(before, after)) {
     std::lock_guard<std::mutex> g(cs_);
@@ -483,7 +489,7 @@ void Lang_Tel(TTel_Frm* f) {
     l->setFont(Orvo_Font(16));
   }
   for (QLabel* l : f->Dump_Lbl) l->clear();
-  f->FileName_Lbl->clear();
+  PathLabel_Show(f->FileName_Lbl, QString());
   f->PageUp_BitBtn->setText(QString());
   f->PageDown_BitBtn->setText(QString());
   f->VolDown_BitBtn->setText(QString());

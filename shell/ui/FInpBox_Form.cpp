@@ -4,6 +4,7 @@
 
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Input_Unit.h"
 
 namespace {
@@ -76,7 +77,7 @@ bool TFInp_Dlg::GoTo(const std::string& dir) {
   lastGoodDrive_ = FInp_DrvCmbBox->Drive();
   lastGoodDir_ = d;
   FInp_FilLstBox->SetDirectory(d);
-  Path_Lbl->setText(Native(d));
+  PathLabel_Show(Path_Lbl, Native(d));
   return true;
 }
 

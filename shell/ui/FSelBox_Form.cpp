@@ -4,6 +4,7 @@
 
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 
 namespace {
 QString Native(const std::string& path) { return NameToQ(path); }
@@ -74,7 +75,7 @@ void TFSel_Dlg::SetFolderLayout() {
   FSel_FilLstBox->hide();
 }
 
-void TFSel_Dlg::ShowChoice(const std::string& text) { Fname_Lbl->setText(Native(text)); }
+void TFSel_Dlg::ShowChoice(const std::string& text) { PathLabel_Show(Fname_Lbl, Native(text)); }
 
 bool TFSel_Dlg::GoTo(const std::string& dir) {
   if (!FSel_DirLstBox->SetDirectory(dir)) return false;

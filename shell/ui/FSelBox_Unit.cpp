@@ -3,6 +3,7 @@
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/FSelBox_Form.h"
+#include "shell/ui/PathLabel.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ bool TFSeleDlg::Execute(QWidget* owner) {
     dlg.SetFolderLayout();
     if (Path.empty() || !fsys::DirExists(Path)) Path = DirCtl_CurrentDir();
     GoToFirstReadable(dlg, DirCtl_Absolute(Path));
-    dlg.Fname_Lbl->setText(NameToQ(dlg.Directory()));
+    PathLabel_Show(dlg.Fname_Lbl, NameToQ(dlg.Directory()));
   } else if (!FileName.empty() && fsys::FileExists(FileName)) {
     std::string full = DirCtl_Absolute(FileName);
     std::string dir, name;
@@ -32,12 +33,12 @@ bool TFSeleDlg::Execute(QWidget* owner) {
     Path = DirCtl_Normalize(dir);
     GoToFirstReadable(dlg, Path);
     dlg.SelectFile(name);
-    dlg.Fname_Lbl->setText(NameToQ(FileName));
+    PathLabel_Show(dlg.Fname_Lbl, NameToQ(FileName));
   } else {
     FileName.clear();
     if (Path.empty() || !fsys::DirExists(Path)) Path = DirCtl_CurrentDir();
     GoToFirstReadable(dlg, DirCtl_Absolute(Path));
-    dlg.Fname_Lbl->setText(NameToQ(dlg.Directory()));
+    PathLabel_Show(dlg.Fname_Lbl, NameToQ(dlg.Directory()));
   }
   if (dlg.exec() != 1) return false;
   FileName = DirSelect ? std::string() : dlg.SelectedFile();

@@ -9,5 +9,7 @@ QPrinter* Orvo_Printer();
 // Whether a job on printer can reach paper (or the file it was pointed at):
 // a printer the print system knows, or a PDF file named by the caller. With
 // no printer set up, the toolkit's printer quietly falls back to PDF output
-// to nowhere, which a listing must report instead of "printing".
+// to nowhere, which a listing must report instead of "printing". A print
+// server that does not answer within a few seconds counts as no printer;
+// the program's events (a progress box's Cancel) are answered meanwhile.
 bool Orvo_PrinterReady(QPrinter* printer);

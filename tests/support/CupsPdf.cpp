@@ -143,13 +143,16 @@ int PdfPages(const std::string& path) {
   return pages;
 }
 
-NoScheduler::NoScheduler() {
+NoScheduler::NoScheduler(Kind kind) {
   socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof a;
+  // The system completes the connections of a listening socket by itself
+  // and keeps what they send: the silent server never reads or writes.
   if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      (kind == kSilent && ::listen(socket_, 16) != 0) ||
       ::getsockname(socket_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
     ADD_FAILURE() << "no loopback port for an unreachable print system";
     // Port 1 is privileged and served by nothing here.

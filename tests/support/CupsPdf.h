@@ -52,13 +52,17 @@ class QueueLock {
 // unreachable and knows no printer. Covers this thread and threads that
 // first ask the print system later (CUPS_SERVER); the old setting comes
 // back at the end. A test of the no-printer path creates one for itself.
+// A silent one listens instead: connections are taken and nothing is ever
+// answered, as by a print server that hangs.
 class NoScheduler {
  public:
-  NoScheduler();
+  enum Kind { kRefusing, kSilent };
+  explicit NoScheduler(Kind kind = kRefusing);
   ~NoScheduler();
   NoScheduler(const NoScheduler&) = delete;
   NoScheduler& operator=(const NoScheduler&) = delete;
-  // "127.0.0.1:<port>", where a connection is refused at once.
+  // "127.0.0.1:<port>", where a connection is refused at once (or, silent,
+  // taken and left unanswered).
   const std::string& Address() const { return address_; }
 
  private:

@@ -19,6 +19,7 @@
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "transfer/ui/SelectionHost.h"
 
 TFSel_Frm* FSel_Frm = nullptr;
@@ -280,7 +281,7 @@ void TFSel_Frm::InstallHost() {
   h.cmdFileScan = [this] { CmdFile_Scan(); };
   h.listDisp = [this] { List_Disp(); };
   h.freeSpaceDisp = [this] { FreeSpace_Disp(); };
-  h.dirCaption = [this] { return Dir_Lbl->text(); };
+  h.dirCaption = [this] { return PathLabel_Path(Dir_Lbl); };
   h.show = [this] {
     show();
     raise();
@@ -391,7 +392,7 @@ void TFSel_Frm::FormShow() {
   int op = OperationKind >= 0 && OperationKind <= 2 ? OperationKind : 0;
   Help_BitBtn->setVisible(Help_BitBtn->AttachHelp(ProgramDir, kHelp[op]));
   Def_BitBtn->setEnabled(false);
-  Dir_Lbl->setText(FolderCaption(Data.dataFolder));
+  PathLabel_Show(Dir_Lbl, FolderCaption(Data.dataFolder));
   User_Lbl->setText(ToQ(Data.userName));
   FreeSpace_Disp();
   List_Disp();
@@ -669,7 +670,7 @@ void TFSel_Frm::Chg_BitBtnClick() {
   if (chosen.empty() || chosen[0] != '/') return;  // every folder is absolute
   std::string folder = fsys::WithSlash(chosen);
   if (Canonical(folder) == Canonical(Data.dataFolder)) return;
-  Dir_Lbl->setText(r.path);
+  PathLabel_Show(Dir_Lbl, r.path);
   Data.dataFolder = folder;
   UserInf_Read(Data);
   User_Lbl->setText(ToQ(Data.userName));

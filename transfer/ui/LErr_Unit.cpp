@@ -18,6 +18,7 @@
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/CommonFont_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "shell/ui/Printer.h"
 #include "transfer/ui/SelectionHost.h"
 
@@ -125,7 +126,7 @@ void TLErr_Frm::FormShow() {
   shown_ = -1;
   setWindowTitle(ToQ(LErrCaption[mode_]));
   FileName_GrpBox->setTitle(ToQ(LErrListHeading[mode_]));
-  DataSet_Lbl->setText(FromFs(lerr::FolderCaption(folder_)));
+  PathLabel_Show(DataSet_Lbl, FromFs(lerr::FolderCaption(folder_)));
   UsrName2_Lbl->setText(ToQ(userName_));
   Del_BitBtn->setVisible(mode_ == 1);
   HideCount();
@@ -303,7 +304,7 @@ void TLErr_Frm::DataSet_BitBtnClick() {
   if (chosen.empty() || chosen[0] != '/' || !fsys::DirExists(chosen)) return;
   folder_ = fsys::WithSlash(chosen);
   userName_ = lerr::UserName(folder_);
-  DataSet_Lbl->setText(FromFs(lerr::FolderCaption(folder_)));
+  PathLabel_Show(DataSet_Lbl, FromFs(lerr::FolderCaption(folder_)));
   UsrName2_Lbl->setText(ToQ(userName_));
   Prn_BitBtn->setEnabled(false);
   Del_BitBtn->setEnabled(false);
@@ -444,7 +445,7 @@ void TLErr_Frm::keyPressEvent(QKeyEvent* e) {
 void Lang_LErr(TLErr_Frm* f) {
   f->setFont(Orvo_Font(12));
   f->DataSet_GrpBox->setTitle(U8("データ格納領域"));
-  f->DataSet_Lbl->clear();
+  PathLabel_Show(f->DataSet_Lbl, QString());
   f->UsrName2_Lbl->clear();
   f->DataSet_BitBtn->setText(U8("変更(&C)"));
   f->UsrName1_Lbl->setText(U8("ユーザ名："));

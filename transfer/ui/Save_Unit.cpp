@@ -15,6 +15,7 @@
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/orvo/Main_Unit.h"
 #include "shell/ui/Conf_Unit.h"
+#include "shell/ui/PathLabel.h"
 #include "transfer/ui/SelectionHost.h"
 
 TSave_Frm* Save_Frm = nullptr;
@@ -109,11 +110,11 @@ void TSave_Frm::Save_Prepare() {
   // The folder as the selection form shows it, without the trailing "/".
   const SelectionHost& host = Selection_Host();
   if (host.dirCaption) {
-    Dir_Lbl->setText(host.dirCaption());
+    PathLabel_Show(Dir_Lbl, host.dirCaption());
   } else {
     std::string shown = SaveFolder.size() > 1 && SaveFolder.back() == '/' ? SaveFolder.substr(0, SaveFolder.size() - 1)
                                                                           : SaveFolder;
-    Dir_Lbl->setText(QString::fromUtf8(shown.c_str()));
+    PathLabel_Show(Dir_Lbl, NameToQ(shown));
   }
   User_Lbl->setText(ToQ(SaveUserName));
   Come_Lbl->setText(ToQ(SaveComment));

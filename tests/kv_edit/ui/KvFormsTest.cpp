@@ -12,6 +12,7 @@
 #include "shell/ui/FSelBox_Form.h"
 #include "tests/kv_edit/ui/KvFormFixture.h"
 #include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/PathShown.h"
 
 namespace {
 
@@ -232,16 +233,19 @@ TEST_F(KvForms, ListChooseReadEditRegisterAndBack) {
   EXPECT_EQ(grid->Cell(2, 1), U8("ﾔﾏﾀﾞ ﾀﾛｳ"));
   grid->Bac_BitBtnClick();
 
-  // Another folder: the lists follow it.
-  std::filesystem::create_directory(d.path() + "empty");
+  // Another folder: the lists follow it. A deep one keeps its own name in
+  // sight.
+  const std::string empty = d.path() + DeepFolder("empty");
+  std::filesystem::create_directories(empty);
   WhenModal([&](QDialog* dlg) {
     if (auto* f = qobject_cast<TFSel_Dlg*>(dlg)) {
-      f->GoTo(d.path() + "empty");
+      f->GoTo(empty);
       f->Ok_BitBtn->click();
     }
   });
   main->Chg_BitBtn->click();
-  EXPECT_EQ(kv::Data_Dir, d.path() + "empty");
+  EXPECT_EQ(kv::Data_Dir, empty);
+  EXPECT_TRUE(PathCut(main->label1, QString::fromStdString(empty)));
   EXPECT_EQ(main->Dsyu_LstBox->count(), 0);
   EXPECT_EQ(main->Com_LstBox->count(), 0);
   EXPECT_FALSE(main->Def_BitBtn->isEnabled());

@@ -1,7 +1,9 @@
 #include <QTest>
+#include <filesystem>
 
 #include "shell/ui/FSelBox_Form.h"
 #include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/PathShown.h"
 #include "tests/link/ui/FormFixture.h"
 
 namespace {
@@ -180,6 +182,15 @@ TEST_F(EnvForm, PickersTakeUsableChoicesAndTheUserName) {
   answer = QString::fromStdString(dir.path());
   f->DataSet_BitBtnClick();
   EXPECT_EQ(f->UsrName_Edt->text(), "");  // no USER.INF there
+  // A deep folder keeps its own name in sight; the form keeps it whole.
+  const std::string deep = dir.path() + DeepFolder("deep");
+  ASSERT_TRUE(std::filesystem::create_directories(deep));
+  answer = QString::fromStdString(deep);
+  f->DataSet_BitBtnClick();
+  EXPECT_TRUE(PathCut(f->DataSet_Lbl, answer));
+  answer.clear();
+  f->DataSet_BitBtnClick();
+  EXPECT_EQ(seen.path, QString::fromStdString(deep)) << "the picker starts in the whole folder";
 
   // A shown control file that exists is preselected.
   f->CtlFileName_Lbl->setText(QString::fromStdString(dir.path() + "ctl/MY.DAT"));

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPrinter>
@@ -26,6 +27,7 @@
 #include "transfer/ui/SelectionHost.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/ui/NoPrinter.h"
+#include "tests/support/ui/PathShown.h"
 #include "tests/support/CupsPdf.h"
 #include "tests/support/TempDir.h"
 
@@ -105,6 +107,8 @@ TEST_F(KanaForm, DirectoryChecksSortsAndStores) {
   DialogScript script;
   script.Then(1).Then(1, "new").Then(1);
   Open(kana::kDirectory);
+  // The folder as the selection form shows it: no trailing "/".
+  EXPECT_EQ(Kana_Fm->Dir_Lbl->text().toStdString(), dir.path() + "data");
   QTableWidget* g = Kana_Fm->Dial_StrGrd;
   ASSERT_EQ(g->rowCount(), 2);
   EXPECT_TRUE(Kana_Fm->Sort_BitBtn->isVisible());
@@ -130,6 +134,18 @@ TEST_F(KanaForm, DirectoryChecksSortsAndStores) {
   Kana_Fm->Exit_BitBtnClick();
   EXPECT_EQ(returned, 1);
   EXPECT_EQ(SelectionReturn, 1);
+}
+
+// A deep data folder keeps its own name in sight at the window's edge.
+TEST_F(KanaForm, ADeepDataFolderKeepsItsOwnName) {
+  const std::string data = dir.path() + DeepFolder(U8("顧客データ").toStdString());
+  ASSERT_TRUE(std::filesystem::create_directories(data));
+  Kana_Host().dataFolder = [data] { return data + "/"; };
+  Open(kana::kSystem);
+  QLabel* l = Kana_Fm->Dir_Lbl;
+  EXPECT_TRUE(PathCut(l, U8(data.c_str())));
+  EXPECT_LE(l->geometry().right(), Kana_Fm->width());
+  Kana_Fm->Exit_BitBtn->click();
 }
 
 TEST_F(KanaForm, PersonalOwnersCopyPasteAndNewFile) {
@@ -615,6 +631,41 @@ TEST_F(KanaForm, PartlyReadFileNamesItsLineAndRegisterAsksFirst) {
   Kana_Fm->Reg_BitBtnClick();
   EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9809 8", "M7805 8", "M7805 8", "P1401", "M7010"}));
   EXPECT_NE(Data("SdSystem.DAT"), file);
+}
+
+// A print server that takes the connection and never answers is no printer
+// after a few seconds, not after the print system's own minute, and the
+// print box's キャンセル answers while the program waits for it.
+TEST_F(KanaForm, ASilentPrintServerIsNoPrinterWithinSecondsAndCancelAnswers) {
+  dir.Write("data/SdExtensions.DAT", SjisLines({"!c", "/DIR/", "NO=201>NAME=a>"}));
+  Open(kana::kDirectory);
+  QPrinter* printer = Orvo_Printer();
+  const QPrinter::OutputFormat format = printer->outputFormat();
+  const QString name = printer->printerName();
+  // The fallback of a program started without a printer: the look asks for
+  // the default printer.
+  printer->setOutputFileName(QString());
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  bool answered = false;
+  {
+    cupspdf::NoScheduler silent(cupspdf::NoScheduler::kSilent);
+    QTimer::singleShot(1000, Kana_Fm, [&] {
+      if (!Conf_Dlg || !Conf_Dlg->isVisible()) return;
+      QTest::mouseClick(Conf_Dlg->Cancel_BitBtn, Qt::LeftButton);
+      answered = CancelRequested != 0;
+    });
+    DialogScript script;
+    script.Then(1);
+    QElapsedTimer took;
+    took.start();
+    Kana_Fm->Print_BitBtnClick();
+    EXPECT_LT(took.elapsed(), 20000);
+    EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9091"}));
+  }
+  EXPECT_TRUE(answered) << "キャンセル did not answer during the look";
+  EXPECT_TRUE(Kana_Fm->isEnabled());
+  printer->setOutputFormat(format);
+  if (format == QPrinter::NativeFormat && !name.isEmpty()) printer->setPrinterName(name);
 }
 
 // The print box shows its text and キャンセル before the listing is made, and

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTest>
+#include <QTimer>
 
 #include "link/Comm_Unit.h"
 #include "link/ConnLogin.h"
@@ -27,6 +28,7 @@
 #include "shell/Global_Unit.h"
 #include "shell/orvo/Common_Unit.h"
 #include "shell/orvo/Main_Unit.h"
+#include "shell/ui/FInpBox_Form.h"
 #include "shell/ui/Printer.h"
 #include "tests/exchange/FakeSerial.h"
 #include "tests/exchange/FakeTelephone.h"
@@ -34,6 +36,8 @@
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/ui/NoPrinter.h"
 #include "tests/support/CupsPdf.h"
+#include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/PathShown.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -399,6 +403,36 @@ TEST_F(TelForm, OutputSwitchFollowsItsStateFromTheKeyboard) {
   EXPECT_EQ(f->Session().TelOutputMode, 1);
   EXPECT_TRUE(f->Chg_BitBtn->isEnabled());
   EXPECT_TRUE(f->FileName_Lbl->isEnabled());
+  // A dump file in a deep folder keeps its own name in sight.
+  const std::string deep = dir.path() + DeepFolder("dumps");
+  ASSERT_TRUE(std::filesystem::create_directories(deep));
+  WhenModal([&](QDialog* d) {
+    auto* p = qobject_cast<TFInp_Dlg*>(d);
+    ASSERT_NE(p, nullptr);
+    p->GoTo(deep);
+    p->Ok_BitBtn->click();
+  });
+  f->Chg_BitBtnClick();
+  EXPECT_TRUE(PathCut(f->FileName_Lbl, QString::fromStdString(deep + "/Default.Dmp")));
+  // The file chosen while a silent print server keeps the printer's look
+  // waiting stands.
+  {
+    QPrinter* p = Orvo_Printer();
+    const QPrinter::OutputFormat format = p->outputFormat();
+    const QString name = p->printerName();
+    p->setOutputFileName(QString());
+    p->setOutputFormat(QPrinter::PdfFormat);
+    {
+      cupspdf::NoScheduler silent(cupspdf::NoScheduler::kSilent);
+      QTimer::singleShot(500, f, [f] { f->File_RdoBtn->setChecked(true); });
+      f->Printer_RdoBtn->setChecked(true);
+    }
+    EXPECT_TRUE(f->File_RdoBtn->isChecked());
+    EXPECT_EQ(f->Session().TelOutputMode, 1);
+    EXPECT_TRUE(f->Chg_BitBtn->isEnabled());
+    p->setOutputFormat(format);
+    if (format == QPrinter::NativeFormat && !name.isEmpty()) p->setPrinterName(name);
+  }
   // The next showing starts at the file again.
   f->Printer_RdoBtn->setChecked(true);
   f->Ext_BitBtn->click();

@@ -13,6 +13,7 @@
 #include "shell/ui/FSelBox_Unit.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ui/ModalHelper.h"
+#include "tests/support/ui/PathShown.h"
 
 namespace {
 
@@ -140,6 +141,38 @@ TEST_F(Picker, FolderModeReturnsTheFolderAndNoFile) {
   ASSERT_TRUE(p.Execute());
   EXPECT_TRUE(p.FileName.empty());
   EXPECT_EQ(p.Path, root + "/data/sub");
+}
+
+// A deep folder keeps its own name in sight in both dialogs' path labels,
+// cut again to the label's width when that changes.
+TEST_F(Picker, ADeepFolderKeepsItsOwnNameInSight) {
+  const std::string deep = root + "/" + DeepFolder(U8("顧客データ").toStdString());
+  ASSERT_TRUE(std::filesystem::create_directories(deep));
+  const QString whole = U8(deep.c_str());
+  TFSeleDlg p;
+  p.DirSelect = true;
+  p.Path = deep;
+  WhenModal([&](QDialog* d) {
+    auto* f = static_cast<TFSel_Dlg*>(d);
+    EXPECT_EQ(f->Lfname_Lbl->text(), U8("ﾃﾞｨﾚｸﾄﾘ名："));
+    EXPECT_TRUE(PathCut(f->Fname_Lbl, whole));
+    f->Fname_Lbl->resize(f->Fname_Lbl->fontMetrics().horizontalAdvance(whole) + 20, f->Fname_Lbl->height());
+    EXPECT_EQ(f->Fname_Lbl->text(), whole);
+    EXPECT_TRUE(f->Fname_Lbl->toolTip().isEmpty());
+    f->Ok_BitBtn->click();
+  });
+  ASSERT_TRUE(p.Execute());
+  EXPECT_EQ(p.Path, deep);
+
+  TFInpDlg e;
+  e.FileName = "Default";
+  e.Path = deep;
+  WhenModal([&](QDialog* d) {
+    auto* f = static_cast<TFInp_Dlg*>(d);
+    EXPECT_TRUE(PathCut(f->Path_Lbl, whole));
+    f->Cancel_BitBtn->click();
+  });
+  EXPECT_FALSE(e.Execute());
 }
 
 TEST_F(Picker, AFolderThatCannotBeReadReturnsToTheLastReadableOne) {

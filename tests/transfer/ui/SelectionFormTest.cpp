@@ -14,6 +14,7 @@
 #include "platform/FileSys.h"
 #include "platform/ui/QtText.h"
 #include "tests/link/ui/DialogScript.h"
+#include "tests/support/ui/PathShown.h"
 #include "tests/transfer/ui/TransferFormFixture.h"
 #include "transfer/ui/Save_Unit.h"
 #include "transfer/ui/SelectionHost.h"
@@ -268,6 +269,30 @@ TEST_F(SelectionForm, SaveOfThePartRowWithNoPartShowsItsNameAndTheFolderAsShownH
   EXPECT_EQ(Save_Frm->Data_Lbl->text(), U8("プログラム設定データ（一部）") + "\n");
   EXPECT_EQ(Save_Frm->Dir_Lbl->text().toStdString(), dir.path() + "data");
   EXPECT_EQ(Save_Frm->Dir_Lbl->text(), f->Dir_Lbl->text());
+  f->Exit_BitBtn->click();
+}
+
+// A deep data folder keeps its own name in sight on the selection form and
+// on the save form it hands the folder to (the whole path, not the cut one).
+TEST_F(SelectionForm, ADeepDataFolderKeepsItsOwnNameOnTheSelectionAndSaveForms) {
+  const std::string data = DeepFolder(U8("顧客データ").toStdString());
+  const QString whole = NameToQ(dir.path() + data);
+  dir.Write(data + "/CONTROL.DAT", "@Keys;M01\r\n@Trunks;M20\r\n");
+  dir.Write("ENVIRON.DAT", dir.path() + data + "/CONTROL.DAT," + dir.path() + data + ",a,b,c,d,e,f,g,h,i,j,k,l,m,n,o\r\n");
+  Selection_Host().openSave = saved_.openSave;
+  main->Save_BitBtnClick();
+  TFSel_Frm* f = FSel_Frm;
+  ASSERT_TRUE(f->isVisible());
+  EXPECT_TRUE(PathCut(f->Dir_Lbl, whole));
+  Select(f->Dsyu_OTabLstBox, 4);
+  f->Prg_OTabLstBox->item(1)->setSelected(true);
+  DialogScript s;
+  s.Then(1, "deep");
+  f->Def_BitBtn->click();
+  ASSERT_NE(Save_Frm, nullptr);
+  EXPECT_TRUE(PathCut(Save_Frm->Dir_Lbl, whole));
+  for (int i = 0; i < 2000 && (Save_Frm->isVisible() || Save_Frm->Running() || !f->isVisible()); ++i)
+    QTest::qWait(5);
   f->Exit_BitBtn->click();
 }
 

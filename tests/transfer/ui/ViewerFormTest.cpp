@@ -13,12 +13,14 @@
 
 #include "phone/Tel_Session.h"
 #include "platform/FileSys.h"
+#include "platform/ui/QtText.h"
 #include "shell/Language_Unit.h"
 #include "shell/orvo/ComDlg_Unit.h"
 #include "shell/ui/Conf_Unit.h"
 #include "shell/ui/Printer.h"
 #include "tests/link/ui/DialogScript.h"
 #include "tests/support/CupsPdf.h"
+#include "tests/support/ui/PathShown.h"
 #include "tests/transfer/ui/TransferFormFixture.h"
 #include "transfer/LoadErr_Unit.h"
 #include "transfer/ui/LErr_Unit.h"
@@ -260,6 +262,19 @@ TEST_F(ViewerForm, DumpsFromTheMainWindow) {
   EXPECT_FALSE(v()->isVisible());
   EXPECT_TRUE(main->SB_GB->isVisible());
   EXPECT_EQ(LastButton, main->Dump_BitBtn);
+}
+
+// A deep data folder keeps its own name in sight, the whole path in the
+// tool tip.
+TEST_F(ViewerForm, ADeepDataFolderKeepsItsOwnName) {
+  const std::string data = dir.path() + DeepFolder(U8("ダンプ").toStdString());
+  dir.Write(data.substr(dir.path().size()) + "/a.DMP", "a\r\n");
+  dir.Write("ENVIRON.DAT", "ctl," + data + "/,x\r\n");
+  main->Dump_BitBtn->click();
+  ASSERT_TRUE(v()->isVisible());
+  EXPECT_TRUE(PathCut(v()->DataSet_Lbl, NameToQ(data)));
+  EXPECT_EQ(Column(0), (Shown{"a"}));
+  v()->Ext_BitBtn->click();
 }
 
 TEST_F(ViewerForm, ErrorListsFromTheSelectionFormAndBack) {
