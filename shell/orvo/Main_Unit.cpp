@@ -237,8 +237,10 @@ void TMain_Frm::Env_BitBtnClick() {
 }
 
 void TMain_Frm::Prn_BitBtnClick() {
-  // LastButton stays: the printer setup is no subform.
-  if (QPrinterInfo::availablePrinters().isEmpty()) {
+  // LastButton stays: the printer setup is no subform. The print system is
+  // asked within bounds first: the toolkit's own list waits a minute on a
+  // server that never answers.
+  if (!Orvo_AnyPrinter() || QPrinterInfo::availablePrinters().isEmpty()) {
     MsgDlg_Show("9091");
     return;
   }

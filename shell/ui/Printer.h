@@ -13,3 +13,7 @@ QPrinter* Orvo_Printer();
 // server that does not answer within a few seconds counts as no printer;
 // the program's events (a progress box's Cancel) are answered meanwhile.
 bool Orvo_PrinterReady(QPrinter* printer);
+
+// Whether the print system knows any printer, asked within the same bounds:
+// a server that does not answer knows none.
+bool Orvo_AnyPrinter();
