@@ -466,6 +466,7 @@ int SaveEngine::Save_Udp_Abort(int code) {
     // The session's end is awaited and retried as every transaction is: an
     // exchange that missed it stays in the session and refuses the next
     // log-in.
+    Udp_SetParam(UDP_PARAM_ABORT, 0);
     EndSession();
   }
   if (saveCancel_) result = SAVE_OK;

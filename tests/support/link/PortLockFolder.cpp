@@ -17,25 +17,29 @@ namespace {
 
 class LockFolderPerTest : public ::testing::EmptyTestEventListener {
   // Not before: a run that only lists the tests leaves nothing behind.
-  void OnTestProgramStart(const ::testing::UnitTest&) override { Use(run_); }
-  void OnTestStart(const ::testing::TestInfo&) override { Use(test_); }
+  void OnTestProgramStart(const ::testing::UnitTest&) override { Use(Fresh(run_)); }
+  void OnTestStart(const ::testing::TestInfo&) override { Use(Fresh(test_)); }
   void OnTestEnd(const ::testing::TestInfo&) override {
-    Use(run_);
+    Use(*run_);
     test_.reset();
   }
   void OnTestProgramEnd(const ::testing::UnitTest&) override {
     PortLock_Folders() = system_;
     run_.reset();
   }
-  // A fresh folder, open to every user as the machine's own is: some
-  // tests open the port once more as another user.
-  static void Use(std::unique_ptr<TempDir>& folder) {
+  // A new folder, open to every user as the machine's own is: some tests
+  // open the port once more as another user.
+  static const TempDir& Fresh(std::unique_ptr<TempDir>& folder) {
     folder = std::make_unique<TempDir>();
-    std::string path = folder->path();
-    path.pop_back();
-    ::chmod(path.c_str(), 01777);
-    PortLock_Folders() = {path};
+    ::chmod(Path(*folder).c_str(), 01777);
+    return *folder;
   }
+  static std::string Path(const TempDir& folder) {
+    std::string path = folder.path();
+    path.pop_back();
+    return path;
+  }
+  static void Use(const TempDir& folder) { PortLock_Folders() = {Path(folder)}; }
 
   std::vector<std::string> system_ = PortLock_Folders();
   std::unique_ptr<TempDir> run_, test_;
