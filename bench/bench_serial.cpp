@@ -24,6 +24,7 @@
 
 #include "bench/RateKeeper.h"
 #include "link/Comm_Unit.h"
+#include "link/PortClaim.h"
 #include "shell/Global_Unit.h"
 #include "tests/exchange/FakeCore.h"
 #include "tests/exchange/FakeSerial.h"
@@ -206,6 +207,9 @@ int main(int argc, char** argv) {
   char tmpl[] = "/tmp/orvo-bench-XXXXXX";
   if (!::mkdtemp(tmpl)) return 1;
   ProgramDir = std::string(tmpl) + "/";
+  // The port's lock goes beside it, never into the machine's lock folder,
+  // where a run that was killed would leave it.
+  PortLock_Folders() = {tmpl};
 
   auto script = std::make_shared<ScriptTable>();
   script->On(kRequest, {kReply});

@@ -299,7 +299,10 @@ int Udp_RecvReply(uint8_t* buf, int* payloadLen, uint16_t* seq) {
   return LINK_OK;
 }
 
-int Udp_CheckReply(uint8_t sentCmd, const uint8_t* reply, int payloadLen, uint16_t replySeq) {
+namespace {
+
+// Udp_CheckReply against the sequence number expect (0: not in use).
+int CheckReplyFor(uint8_t sentCmd, const uint8_t* reply, int payloadLen, uint16_t replySeq, uint16_t expect) {
   uint8_t c = reply[0];
   if (c == UDP_CMD_FOLDED && payloadLen >= 2) {
     if (reply[2] == '0') c = UDP_CMD_ACK;
@@ -313,9 +316,14 @@ int Udp_CheckReply(uint8_t sentCmd, const uint8_t* reply, int payloadLen, uint16
     break;
   }
   if (!ok) return LINK_UNEXPECTED;
-  uint16_t cur = UdpLinkState.sequence;
-  if (cur != 0 && (replySeq & UDP_SEQ_MASK) != cur) return LINK_UNEXPECTED;
+  if (expect != 0 && (replySeq & UDP_SEQ_MASK) != expect) return LINK_UNEXPECTED;
   return LINK_OK;
+}
+
+}  // namespace
+
+int Udp_CheckReply(uint8_t sentCmd, const uint8_t* reply, int payloadLen, uint16_t replySeq) {
+  return CheckReplyFor(sentCmd, reply, payloadLen, replySeq, UdpLinkState.sequence);
 }
 
 int Udp_Flush() {
@@ -341,63 +349,87 @@ int Udp_Flush() {
   }
 }
 
+namespace {
+
+// Asked when the link time-out ran out: true when the request is to go
+// out again.
+using ExpiryFn = bool (*)();
+
+// The wait of one attempt, with the link time-out armed: the reply to cmd
+// that carries seq (when the sequence is in use), else the abort flag, an
+// error, the disconnect notice or the time-out. A result, or -1 when the
+// request is to go out again.
+int AwaitAttempt(uint8_t cmd, uint16_t seq, int sent, uint8_t* reply, int* replyLen, ExpiryFn onExpiry) {
+  for (;;) {
+    if (UdpPumpFn pump = g_pump) pump();
+    if (UdpLinkState.abortFlag == 1) {
+      UdpLinkState.abortFlag = 0;
+      return LINK_EOT;
+    }
+    int n = 0;
+    uint16_t rseq = 0;
+    int r = Udp_RecvReply(reply, &n, &rseq);
+    if (r == LINK_IO_ERROR || r == LINK_DISCONNECTED) return r;
+    if (r == LINK_OK && CheckReplyFor(cmd, reply, n, rseq, seq) == LINK_OK) {
+      *replyLen = n;
+      return sent;
+    }
+    bool expired = false;
+    if (!WithTimer([&expired](UserTimer& t) { expired = t.IsTimeOut(); })) return LINK_IO_ERROR;
+    if (expired) return onExpiry() ? -1 : LINK_TIMEOUT;
+  }
+}
+
+bool ArmTimeOut() {
+  int64_t ms = int64_t{UdpLinkState.timeOutSec} * 1000;
+  if (ms > INT32_MAX) ms = INT32_MAX;
+  if (ms < 0) ms = 0;
+  return WithTimer([ms](UserTimer& t) { t.SetTimeOut(static_cast<int32_t>(ms)); });
+}
+
+}  // namespace
+
 int Udp_Transact(uint8_t cmd, const void* payload, int len, uint8_t* reply, int* replyLen) {
   *replyLen = 0;
   LinkExchange exchange;
   if (!exchange) return LINK_BUSY;
   if (!WithTimer([](UserTimer&) {})) return LINK_IO_ERROR;
   const uint16_t seq = UdpLinkState.sequence;
-  int result;
-  for (;;) {
+  int result = -1;
+  while (result < 0) {
     int sent = Udp_Send(cmd, payload, len, seq);
     if (sent == LINK_SEND_TOO_LONG) {
       result = sent;
       break;
     }
-    int64_t ms = int64_t{UdpLinkState.timeOutSec} * 1000;
-    if (ms > INT32_MAX) ms = INT32_MAX;
-    if (ms < 0) ms = 0;
-    if (!WithTimer([ms](UserTimer& t) { t.SetTimeOut(static_cast<int32_t>(ms)); })) {
+    if (!ArmTimeOut()) {
       result = LINK_IO_ERROR;
       break;
     }
-    bool resend = false;
-    result = -1;
-    while (result < 0 && !resend) {
-      if (UdpPumpFn pump = g_pump) pump();
-      if (UdpLinkState.abortFlag == 1) {
-        UdpLinkState.abortFlag = 0;
-        result = LINK_EOT;
-        break;
-      }
-      int n = 0;
-      uint16_t rseq = 0;
-      int r = Udp_RecvReply(reply, &n, &rseq);
-      if (r == LINK_IO_ERROR || r == LINK_DISCONNECTED) {
-        result = r;
-      } else if (r == LINK_OK && Udp_CheckReply(cmd, reply, n, rseq) == LINK_OK) {
-        *replyLen = n;
-        result = sent;
-      } else {
-        bool expired = false;
-        if (!WithTimer([&expired](UserTimer& t) { expired = t.IsTimeOut(); })) {
-          result = LINK_IO_ERROR;
-        } else if (expired) {
-          if (UdpLinkState.retryCount <= 0) result = LINK_TIMEOUT;
-          else {
-            --UdpLinkState.retryCount;
-            resend = true;
-          }
-        }
-      }
-    }
-    if (!resend) break;
+    result = AwaitAttempt(cmd, seq, sent, reply, replyLen, [] {
+      if (UdpLinkState.retryCount <= 0) return false;
+      --UdpLinkState.retryCount;
+      return true;
+    });
   }
   if (seq != 0) {
     // Only if the link was not closed (and zeroed) under the transaction.
     uint16_t expect = seq;
     UdpLinkState.sequence.compare_exchange_strong(expect, seq >= UDP_SEQ_LAST ? 1 : static_cast<uint16_t>(seq + 1));
   }
+  WithTimer([](UserTimer& t) { t.ClearTimeOut(); });
+  return result;
+}
+
+int Udp_AwaitReply(uint8_t cmd, uint8_t* reply, int* replyLen) {
+  *replyLen = 0;
+  LinkExchange exchange;
+  if (!exchange) return LINK_BUSY;
+  // The transaction that sent the request has moved the sequence on.
+  const uint16_t cur = UdpLinkState.sequence;
+  const uint16_t seq = cur == 0 ? 0 : cur == 1 ? UDP_SEQ_LAST : static_cast<uint16_t>(cur - 1);
+  int result = ArmTimeOut() ? AwaitAttempt(cmd, seq, LINK_OK, reply, replyLen, [] { return false; })
+                            : LINK_IO_ERROR;
   WithTimer([](UserTimer& t) { t.ClearTimeOut(); });
   return result;
 }

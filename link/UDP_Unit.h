@@ -140,6 +140,11 @@ int Udp_Flush();
 // 1 at once (nothing sent) with no registered timer, and 1 when the timer
 // or the socket goes away during the wait.
 int Udp_Transact(uint8_t cmd, const void* payload, int len, uint8_t* reply, int* replyLen);
+// Right after a transaction that the abort flag cut short: waits for the
+// reply to its request all the same, up to one link time-out and sending
+// nothing, so that the reply cannot pass for the next request's. The
+// result codes of Udp_Transact (4 when none came).
+int Udp_AwaitReply(uint8_t cmd, uint8_t* reply, int* replyLen);
 
 // A single control byte in Ethernet mode: a payload-less transaction with
 // time-out LinkTimeOutSec and 2 retries; a disconnect notice sets LineLost

@@ -454,14 +454,17 @@ int SaveEngine::Save_Udp_Abort(int code) {
   } else {
     Udp_SetParam(UDP_PARAM_TIMEOUT, job_.linkTimeOutSec);
     Udp_SetParam(UDP_PARAM_RETRY, 2);
-    // After a Cancel the abort goes out without waiting for its answer:
-    // the transaction that the Cancel cut short has used up its abort
-    // flag, and an exchange that does not answer would keep the form open
-    // for the frame's time-out and retries.
-    if (saveCancel_) Udp_SetParam(UDP_PARAM_ABORT, 1);
+    // A Cancel that came between transactions has left the abort flag set:
+    // the abort then goes out without waiting for its answer. Otherwise it
+    // is a transaction as any other.
     uint8_t reply[UDP_REPLY_BUF];
     int replyLen = 0;
-    if (Udp_Transact(UDP_CMD_SAVE_ABORT, nullptr, 0, reply, &replyLen) == LINK_DISCONNECTED) {
+    int r = Udp_Transact(UDP_CMD_SAVE_ABORT, nullptr, 0, reply, &replyLen);
+    // An answer that may still come is taken as the abort's own: every save
+    // frame has sequence 0, and the same acknowledgement would otherwise end
+    // the session's end, whose request may have been lost.
+    if (r == LINK_EOT) r = Udp_AwaitReply(UDP_CMD_SAVE_ABORT, reply, &replyLen);
+    if (r == LINK_DISCONNECTED) {
       LineLost = 1;
       return result;
     }

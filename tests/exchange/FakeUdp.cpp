@@ -20,7 +20,7 @@
 namespace {
 
 constexpr uint8_t kLoginRequest = 0x01, kLogin = 0x02, kSeed = 0x03, kLoggedIn = 0x04, kLogoff = 0x05,
-                  kNotice = 0x0F;
+                  kNotice = 0x0F, kOpenSave = 0x81, kSessionOpened = 0x80, kEndSession = 0x8F;
 
 long long NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -167,6 +167,7 @@ bool FakeUdpExchange::SendFrame(const FakeUdpFrame& f) {
   {
     std::lock_guard<std::mutex> g(mu_);
     if (!haveClient_) return false;
+    if (f.cmd == kNotice) inSaveSession_ = false;
     o.bytes = Build(f.seq < 0 ? 0 : f.seq, f.cmd, f.payload);
     Scramble(o.bytes, key_);
     o.to = client_;
@@ -289,6 +290,7 @@ void FakeUdpExchange::Run() {
 std::vector<FakeUdpExchange::Out> FakeUdpExchange::Handle(const uint8_t* d, size_t n, const sockaddr_in& from,
                                                           FakeUdpReceived* seen, bool* retry) {
   std::lock_guard<std::mutex> g(mu_);
+  if (Take(cfg_.faults.lostRequests)) return {};
   haveClient_ = true;
   client_ = from;
   FakeUdpReceived r;
@@ -329,6 +331,7 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
   key = key_;
   switch (cmd) {
     case kLoginRequest: {
+      if (inSaveSession_) return {};
       // A new session: the seed goes out plain, and the key it makes marks
       // every scrambled frame (its low byte has the top bit).
       loggedIn_ = false;
@@ -362,12 +365,23 @@ std::vector<FakeUdpFrame> FakeUdpExchange::Answer(uint16_t, uint8_t cmd, const s
     }
     case kLogoff:
       loggedIn_ = false;
+      inSaveSession_ = false;
       key_ = 0;
       return {{0, kNotice, ""}};
     default:
       break;
   }
   if (cfg_.requireLogin && !loggedIn_) return {};
+  if (cmd == kEndSession) inSaveSession_ = false;
+  std::vector<FakeUdpFrame> frames = Reply(cmd, payload);
+  if (cmd == kOpenSave)
+    for (const FakeUdpFrame& f : frames)
+      if (f.cmd == kSessionOpened) inSaveSession_ = true;
+  return frames;
+}
+
+// Under mu_: what the exchange answers to a request once logged in.
+std::vector<FakeUdpFrame> FakeUdpExchange::Reply(uint8_t cmd, const std::string& payload) {
   if (noticeOn_ == cmd) {
     noticeOn_ = -1;
     return {{0, kNotice, ""}};
@@ -394,6 +408,7 @@ std::vector<FakeUdpExchange::Out> FakeUdpExchange::Emit(const std::vector<FakeUd
   long long due = start + static_cast<long long>(f.delayMs) * 1000000;
   for (const FakeUdpFrame& fr : frames) {
     due += static_cast<long long>(fr.gapUs) * 1000;
+    if (fr.cmd == kNotice) inSaveSession_ = false;
     if (Take(f.drop)) continue;
     Out o;
     o.to = client_;
@@ -474,7 +489,7 @@ std::unique_ptr<FakeUdpExchange> FakeUdp_StartFromArgs(int argc, char** argv, st
           {"--drop", &FakeUdpFaults::drop},           {"--garbage", &FakeUdpFaults::garbage},
           {"--overlong", &FakeUdpFaults::overlong},   {"--wrong-seq", &FakeUdpFaults::wrongSeq},
           {"--wrong-length", &FakeUdpFaults::wrongLength}, {"--other-address", &FakeUdpFaults::otherAddress},
-          {"--delay", &FakeUdpFaults::delayMs}};
+          {"--delay", &FakeUdpFaults::delayMs},       {"--lose-requests", &FakeUdpFaults::lostRequests}};
       for (const auto& [name, field] : counts) {
         if (a == name) {
           if (!number(i, 1000000, v)) return nullptr;

@@ -1,7 +1,10 @@
 // The exchange's UDP side, on loopback: log-in with a key seed and a
 // password, scrambled frames, idempotent answers to retried frames,
 // scripted replies per command, the disconnect notice, and switches for
-// faults. It runs its own thread; every method may be called from any
+// faults. As the exchange does, it stays in a save session that was opened
+// (0x81) until the session's end (0x8F), the log-off or the disconnect
+// notice, and takes no new log-in meanwhile: the log-in request goes
+// unanswered. It runs its own thread; every method may be called from any
 // thread.
 #pragma once
 
@@ -41,6 +44,9 @@ struct FakeUdpFaults {
   int wrongLength = 0;   // one byte more than the length field says
   int otherAddress = 0;  // sent from 127.0.0.2
   int delayMs = 0;       // every reply goes out this late
+  // The next k requests are lost on their way in: neither seen (nor
+  // recorded) nor answered, so only the sender's retry reaches the fake.
+  int lostRequests = 0;
 };
 
 struct FakeUdpConfig {
@@ -138,6 +144,7 @@ class FakeUdpExchange {
   std::vector<Out> Handle(const uint8_t* d, size_t n, const sockaddr_in& from, FakeUdpReceived* seen,
                           bool* retry);
   std::vector<FakeUdpFrame> Answer(uint16_t seq, uint8_t cmd, const std::string& payload, uint32_t& key);
+  std::vector<FakeUdpFrame> Reply(uint8_t cmd, const std::string& payload);
   std::vector<Out> Emit(const std::vector<FakeUdpFrame>& frames, uint16_t reqSeq, uint32_t key);
   std::string Build(int seq, uint8_t cmd, const std::string& payload) const;
   void Scramble(std::string& f, uint32_t key) const;
@@ -160,6 +167,7 @@ class FakeUdpExchange {
   sockaddr_in client_{};
   uint32_t key_ = 0;
   bool loggedIn_ = false;
+  bool inSaveSession_ = false;
   int noticeOn_ = -1;
   FakeUdpResponder responder_;
   std::map<uint8_t, std::vector<FakeUdpFrame>> standing_;
@@ -178,7 +186,8 @@ class FakeUdpExchange {
 // The runnable fake's UDP side. Its options (others are left for the
 // serial side): --udp PORT, --password PW, --wrong-password-notice,
 // --no-login, --drop K, --garbage K, --overlong K, --wrong-seq K,
-// --wrong-length K, --other-address K, --delay MS, --notice-on CMD (hex).
+// --wrong-length K, --other-address K, --delay MS, --lose-requests K,
+// --notice-on CMD (hex).
 // Returns null with error empty when --udp is absent, null with error set
 // when an option is wrong or the port cannot be bound.
 std::unique_ptr<FakeUdpExchange> FakeUdp_StartFromArgs(int argc, char** argv, std::string& error);

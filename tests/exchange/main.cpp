@@ -77,7 +77,7 @@ std::string Parse(int argc, char** argv, Options& o) {
     // The UDP side reads its own options; skip them here.
     static const char* const kUdpValued[] = {"--udp", "--notice-on", "--drop", "--garbage",
                                              "--overlong", "--wrong-seq", "--wrong-length",
-                                             "--other-address", "--delay"};
+                                             "--other-address", "--delay", "--lose-requests"};
     bool udpOption = false;
     for (const char* u : kUdpValued)
       if (a == u) udpOption = true;

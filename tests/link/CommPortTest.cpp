@@ -95,6 +95,20 @@ void End(pid_t pid) {
   ::waitpid(pid, nullptr, 0);
 }
 
+// A test keeps its port lock in a folder of its own, never in the machine's,
+// where one left behind by a crashed run would refuse a later one.
+TEST_F(CommPort, TheLockIsTakenInTheTestsOwnFolder) {
+  const std::string name = PortLock_Name(fake.PortPath());
+  ASSERT_EQ(PortLock_Folders().size(), 1u);
+  EXPECT_TRUE(fsys::FileExists(PortLock_Folders().front() + "/" + name));
+  char ours[16];
+  std::snprintf(ours, sizeof ours, "%10d\n", static_cast<int>(::getpid()));
+  for (const char* machine : {"/run/lock/", "/var/lock/"}) {
+    std::string text;
+    EXPECT_FALSE(fsys::ReadFile(machine + name, text) && text == ours) << machine;
+  }
+}
+
 // Sharing the line hands the exchange's replies to the other program: a
 // holder that took no lock, or a live process named by a terminal
 // program's lock file, refuses the port. A dead one's lock is cleared, and

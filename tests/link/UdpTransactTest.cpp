@@ -222,7 +222,7 @@ TEST_F(UdpTransact, DisconnectNoticeWhileWaitingGives101) {
   EXPECT_EQ(Udp_Flush(), LINK_OK);
 }
 
-TEST_F(UdpTransact, AbortedFrameStillGoesOut) {
+TEST_F(UdpTransact, AbortedFrameStillGoesOutAndItsAnswerCanBeAwaited) {
   Udp_SetParam(UDP_PARAM_SEQUENCE, 9);
   Udp_SetParam(UDP_PARAM_ABORT, 1);
   Params(0, 2);
@@ -232,6 +232,25 @@ TEST_F(UdpTransact, AbortedFrameStillGoesOut) {
   ASSERT_TRUE(fake.WaitReceived(1, 1000));
   EXPECT_EQ(fake.CountOf(0x33), 1);
   EXPECT_EQ(timer.TimeOutRemaining(), 0);  // disarmed
+
+  // Its answer, numbered 9, can still be awaited, with nothing sent again.
+  Params(1, 2);
+  EXPECT_EQ(Udp_AwaitReply(0x33, reply, &replyLen), LINK_OK);
+  EXPECT_EQ(reply[0], UDP_CMD_ACK);
+  EXPECT_EQ(UdpLinkState.sequence, 10);
+
+  // One time-out at most, without a retry, when no answer comes.
+  fake.SetFaults({.drop = 1});
+  Udp_SetParam(UDP_PARAM_ABORT, 1);
+  EXPECT_EQ(Transact(0x33), LINK_EOT);
+  {
+    Ticker tick(timer, 2);
+    EXPECT_EQ(Udp_AwaitReply(0x33, reply, &replyLen), LINK_TIMEOUT);
+    EXPECT_GE(tick.Ticks(), 10);
+  }
+  EXPECT_EQ(UdpLinkState.retryCount, 2);
+  EXPECT_EQ(fake.CountOf(0x33), 2);
+  EXPECT_EQ(timer.TimeOutRemaining(), 0);
 }
 
 TEST_F(UdpTransact, TimeOutMovesOnlyWithTicksAndCancelEndsTheWait) {

@@ -389,22 +389,37 @@ TEST_F(SaveUdp, TheNextSaveRemovesWhatAKilledOneLeft) {
   ExpectOnly(left);
 }
 
-// After a Cancel only the abort goes unanswered; the session's end is a
-// transaction of its own, and a lost answer brings it again. The abort gets
-// no answer here, which would otherwise match the end's by its command.
+// After a Cancel the session's end is a transaction of its own, and a lost
+// answer or a lost request brings it again: the abort's answer, which comes
+// with the same command and sequence, is taken as the abort's, never as the
+// end's. An exchange left in the session would refuse the next log-in.
 TEST_F(SaveUdp, AfterACancelTheSessionEndIsRepeatedUntilAnswered) {
   store->SetLines('1', Lines("C", 40));
   store->SetPacing(1, 3000);
+  auto cancelAtTheThird = [](SaveEngine& e, int n) {
+    if (n == 3) e.Cancel();
+  };
+  // The abort gets no answer, and the end's first answer is lost.
   fake.Script(UDP_CMD_SAVE_ABORT, {});
   fake.SetRequestHook([this](const FakeUdpReceived& r, bool) {
     if (r.cmd == UDP_CMD_SAVE_ABORT) fake.SetFaults({.drop = 1});
   });
-  auto cancelAtTheThird = [](SaveEngine& e, int n) {
-    if (n == 3) e.Cancel();
-  };
   EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}, cancelAtTheThird), SAVE_OK);
   fake.SetRequestHook(nullptr);
+  EXPECT_EQ(fake.CountOf(UDP_CMD_SAVE_ABORT), 1);
   EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 2);
+
+  // The abort is answered, and the end's first request is lost on its way.
+  fake.ClearReceived();
+  fake.SetRequestHook([this](const FakeUdpReceived& r, bool) {
+    if (r.cmd == UDP_CMD_SAVE_ABORT) fake.SetFaults({.lostRequests = 1});
+  });
+  EXPECT_EQ(Save({{"SdSystem.DAT", '1'}}, cancelAtTheThird), SAVE_OK);
+  fake.SetRequestHook(nullptr);
+  EXPECT_EQ(fake.CountOf(UDP_CMD_SAVE_ABORT), 1);
+  EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 1);  // the repeat
+  EXPECT_EQ(fake.Faults().lostRequests, 0);
+  EXPECT_EQ(LogIn("PW12"), LINK_OK);
 }
 
 // The work file's records and the bookkeeping of the countdowns, step by

@@ -212,11 +212,13 @@ TEST_F(SaveForm, TheEndMessageFollowsTheResult) {
   }
 }
 
-// Cancel while the exchange does not answer: the abort goes out without
-// waiting for a reply that never comes; the session's end is a transaction
-// as any other, sent again at each time-out, and the form keeps the
-// hourglass while it waits.
-TEST_F(SaveForm, CancelOverUdpWhileTheExchangeIsSilentAwaitsOnlyTheSessionEnd) {
+// Cancel while the exchange does not answer. A Cancel that cuts a request's
+// wait short has used up the link's abort flag, and the abort is then a
+// transaction as any other, sent again at each time-out; a Cancel between
+// transactions sends it without waiting for its answer, which then has one
+// time-out to come. The session's end is a transaction as any other, and
+// the form keeps the hourglass while it waits.
+TEST_F(SaveForm, CancelOverUdpWhileTheExchangeIsSilentStillEndsTheSession) {
   FakeUdpConfig cfg;
   cfg.requireLogin = false;
   FakeUdpExchange fake(cfg);
@@ -228,12 +230,13 @@ TEST_F(SaveForm, CancelOverUdpWhileTheExchangeIsSilentAwaitsOnlyTheSessionEnd) {
   struct Row {
     const char* what;
     uint8_t waitFor;  // Cancel once the exchange got this command
+    int aborts;       // times the abort goes out
     size_t frames;    // what it gets in all
     std::function<void()> arrange;
   };
   const Row rows[] = {
-      {"the session does not open", UDP_CMD_SAVE_SESSION, 5, [&] { fake.SetReply(UDP_CMD_SAVE_SESSION, {}); }},
-      {"no block after the acknowledgement", UDP_CMD_SAVE_REQUEST, 6,
+      {"the session does not open", UDP_CMD_SAVE_SESSION, 3, 7, [&] { fake.SetReply(UDP_CMD_SAVE_SESSION, {}); }},
+      {"no block after the acknowledgement", UDP_CMD_SAVE_REQUEST, 1, 6,
        [&] {
          fake.SetReply(UDP_CMD_SAVE_SESSION, {{-1, 0x80, ""}});
          fake.Script(UDP_CMD_SAVE_REQUEST, {{-1, '/', "/0"}});
@@ -267,7 +270,7 @@ TEST_F(SaveForm, CancelOverUdpWhileTheExchangeIsSilentAwaitsOnlyTheSessionEnd) {
     EXPECT_FALSE(f->Running());
     EXPECT_TRUE(dialogs.Shown().empty());
     EXPECT_TRUE(fake.WaitReceived(row.frames, 3000));  // what came before, 0x33, then 0x8F and its two retries
-    EXPECT_EQ(fake.CountOf(UDP_CMD_SAVE_ABORT), 1);
+    EXPECT_EQ(fake.CountOf(UDP_CMD_SAVE_ABORT), row.aborts);
     EXPECT_EQ(fake.CountOf(UDP_CMD_END_SESSION), 3);
     EXPECT_EQ(UdpLinkState.abortFlag.load(), 0);
     EXPECT_EQ(data.Read("SdSystem.DAT"), old);
