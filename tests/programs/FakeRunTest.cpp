@@ -18,7 +18,6 @@
 #include <unistd.h>
 
 #include "link/Comm_Unit.h"
-#include "link/PortClaim.h"
 #include "phone/Kana_Unit.h"
 #include "shell/Global_Unit.h"
 #include "tests/exchange/FakeProgram.h"
@@ -162,9 +161,6 @@ constexpr int kWaitMs = 3000;  // the exchange's answers; a sanitizer build is s
 class FakeRunLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The port locks of the direct line go to a folder of the test's.
-    keptLockFolders = PortLock_Folders();
-    PortLock_Folders() = {locks.path()};
     port = FreeUdpPort();
     ASSERT_TRUE(fake.Start(programDir.path(), port));
     ControlFileName = std::string(ORVO_SAMPLE_DIR) + "/CONTROL.DAT";
@@ -185,7 +181,6 @@ class FakeRunLink : public ::testing::Test {
     EthernetMode = 0;
     LineLost = 0;
     EXPECT_EQ(fake.Stop(), 0) << "the fake program ends cleanly";
-    PortLock_Folders() = keptLockFolders;
   }
 
   // The direct line is COM1 of folder (by default the one the fake links).
@@ -260,8 +255,7 @@ class FakeRunLink : public ::testing::Test {
     return e.Run();
   }
 
-  TempDir locks, programDir;
-  std::vector<std::string> keptLockFolders;
+  TempDir programDir;
   std::string port;
   FakeProcess fake;
   UserTimer timer;
