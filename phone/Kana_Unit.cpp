@@ -4,6 +4,8 @@
 
 #include "platform/FileSys.h"
 #include "shell/Global_Unit.h"
+#include "shell/TextLines.h"
+#include "transfer/Control_Unit.h"
 
 namespace kana {
 
@@ -11,27 +13,40 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 
+// A byte that no line of text holds: the mark of a binary file.
+bool HasControlByte(std::string_view line) {
+  for (unsigned char c : line)
+    if (!Ctl_IsNotControl(c)) return true;
+  return false;
+}
+
 // The data lines of a list file: trimmed of blanks at both ends, with the
-// empty, comment and section lines left out. The number of the line that
-// stopped the reading (counted from 1) goes to badLine.
+// empty, comment and section lines left out. A line ends at CR LF, LF or CR
+// alone, as some editors write it. onLine returns false for a line it could
+// not read (an error, or nothing taken from it). The reading stops at the
+// first line not read, and its number (counted from 1) goes to badLine; 1
+// when no line was read before it, as in a binary file, or when a file that
+// is not empty holds nothing but blanks: such a file is never taken for an
+// empty list that Register would write over it.
 template <typename OnLine>
 bool ForEachDataLine(std::string_view content, int* badLine, OnLine onLine) {
-  size_t pos = 0;
   int number = 0;
-  while (pos < content.size()) {
+  bool read = false;
+  auto stop = [&] {
+    if (badLine) *badLine = read ? number : 1;
+    return false;
+  };
+  for (const std::string& text : TextLines_Split(content)) {
     ++number;
-    size_t end = content.find('\n', pos);
-    if (end == std::string_view::npos) end = content.size();
-    std::string_view line = content.substr(pos, end - pos);
-    pos = end + 1;
+    std::string_view line = text;
     while (!line.empty() && static_cast<unsigned char>(line.front()) <= 0x20) line.remove_prefix(1);
     while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.remove_suffix(1);
-    if (line.empty() || line[0] == '!' || line[0] == '/') continue;
-    if (!onLine(line)) {
-      if (badLine) *badLine = number;
-      return false;
-    }
+    if (line.empty()) continue;
+    if (HasControlByte(line)) return stop();
+    if (line[0] != '!' && line[0] != '/' && !onLine(line)) return stop();
+    read = true;
   }
+  if (!content.empty() && !read) return stop();
   return true;
 }
 
@@ -95,7 +110,7 @@ bool Spd_Read(std::string_view content, SystemList& list, int* badLine) {
   int current = 0;
   return ForEachDataLine(content, badLine, [&](std::string_view line) {
     field = kNone;
-    bool inName = false;
+    bool inName = false, took = false;
     std::string token;
     for (char c : line) {
       if (c == '=') {
@@ -110,7 +125,7 @@ bool Spd_Read(std::string_view content, SystemList& list, int* badLine) {
         if (field != kData || token.size() > kDialMax) return false;
         list[static_cast<size_t>(current)].dial = token;
         token.clear();
-        inName = true;
+        inName = true, took = true;
       } else if (c == '>') {
         if (field == kNo) {
           int n = Number(token, 0, kSystemEntries - 1);
@@ -123,12 +138,12 @@ bool Spd_Read(std::string_view content, SystemList& list, int* badLine) {
           return false;
         }
         token.clear();
-        inName = false;
+        inName = false, took = true;
       } else {
         token += c;
       }
     }
-    return true;
+    return took;
   });
 }
 
@@ -139,7 +154,7 @@ bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, i
   bool numbered = false;  // a NO came since the last owner line
   return ForEachDataLine(content, badLine, [&](std::string_view line) {
     field = kNone;
-    bool inName = false;
+    bool inName = false, took = false;
     std::string token;
     for (char c : line) {
       if (c == '=') {
@@ -158,7 +173,7 @@ bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, i
         if (field != kData || owners.empty() || !numbered || token.size() > kDialMax) return false;
         owners.back().entries[current].dial = token;
         token.clear();
-        inName = true;
+        inName = true, took = true;
       } else if (c == '>') {
         inName = false;
         if (field == kKey) {
@@ -178,11 +193,12 @@ bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, i
           return false;
         }
         token.clear();
+        took = true;
       } else {
         token += c;
       }
     }
-    return true;
+    return took;
   });
 }
 
@@ -190,7 +206,7 @@ bool Dir_Read(std::string_view content, std::vector<DirRow>& rows, int* badLine)
   enum { kNone, kNo, kName } field;
   return ForEachDataLine(content, badLine, [&](std::string_view line) {
     field = kNone;
-    bool inName = false;
+    bool inName = false, took = false;
     std::string token;
     for (char c : line) {
       if (c == '=') {
@@ -216,11 +232,12 @@ bool Dir_Read(std::string_view content, std::vector<DirRow>& rows, int* badLine)
           return false;
         }
         token.clear();
+        took = true;
       } else {
         token += c;
       }
     }
-    return true;
+    return took;
   });
 }
 

@@ -57,9 +57,12 @@ int UsedEntries(int mode);    // 20 personal, 10 ID card
 // Data file of a mode for a system type (empty when the type has none).
 std::string SpeedDialFileName(int mode, int systemType);
 
-// Readers: true when the whole content was read; false at the first error,
-// with what was read before it kept and the number of the line in error
-// (the file's own count, from 1) in badLine.
+// Readers: true when the whole content was read; false at the first line
+// in error or from which nothing could be read (a control byte in it, or no
+// field), with what was read before it kept and the number of that line
+// (the file's own count, from 1) in badLine: 1 when no line was read before
+// it, and for a file that is not empty but holds only blanks. CR LF, LF and
+// CR alone end a line.
 bool Spd_Read(std::string_view content, SystemList& list, int* badLine = nullptr);
 bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, int* badLine = nullptr);
 bool Dir_Read(std::string_view content, std::vector<DirRow>& rows, int* badLine = nullptr);

@@ -7,3 +7,5 @@
 #include <vector>
 
 std::vector<std::string> TextLines_Split(std::string_view content);
+// The first line of content, without its line end.
+std::string_view TextLines_First(std::string_view content);

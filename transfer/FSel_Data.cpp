@@ -10,6 +10,7 @@
 #include "platform/FileSys.h"
 #include "shell/CommonStr_Unit.h"
 #include "shell/Language_Unit.h"
+#include "shell/TextLines.h"
 
 namespace {
 
@@ -46,12 +47,6 @@ std::string_view Trim(std::string_view s) {
   while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
   return s.substr(b, e - b);
-}
-
-std::string_view FirstLineOf(std::string_view content) {
-  std::string_view line = content.substr(0, content.find('\n'));
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
 }
 
 // A name as found in the folder; present when it is a regular file there.
@@ -178,7 +173,7 @@ bool Comment_Read(const std::string& path, std::string& comment) {
   comment.clear();
   std::string content;
   if (!fsys::ReadFile(path, content)) return false;
-  std::string_view t = Trim(FirstLineOf(content));
+  std::string_view t = Trim(TextLines_First(content));
   if (t.size() > 1 && t[0] == '!') comment.assign(t.substr(1));
   return true;
 }

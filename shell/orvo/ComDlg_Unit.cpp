@@ -1,5 +1,7 @@
 #include "shell/orvo/ComDlg_Unit.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "platform/FileSys.h"
@@ -32,8 +34,16 @@ int ShowContent(const MsgDlgContent& content) {
   return Conf_Dlg->ShowModal();
 }
 
+// Questions this program asks that a dealer's older message file lacks.
+// Without their text the fallback offers Cancel beside OK: a missing text is
+// no yes, and each of them writes over a file on OK.
+bool NewerQuestion(std::string_view number) {
+  static constexpr std::string_view kNewerQuestions[] = {"7805"};
+  return std::find(std::begin(kNewerQuestions), std::end(kNewerQuestions), number) != std::end(kNewerQuestions);
+}
+
 MsgDlgContent Load(std::string_view number) {
-  return MsgDlg_Load(fsys::Resolve(ProgramDir, "MSGDLG.DAT"), number, false);
+  return MsgDlg_Load(fsys::Resolve(ProgramDir, "MSGDLG.DAT"), number, NewerQuestion(number));
 }
 
 }  // namespace

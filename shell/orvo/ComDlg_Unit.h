@@ -13,7 +13,9 @@ extern TInput_Dlg* Input_Dlg;
 extern std::string ForbiddenChars;
 
 // 1 OK, 2 Cancel; 0 when the dialog is the visible progress box and only
-// its texts changed.
+// its texts changed. A number the file lacks shows "Can not read
+// messagefile" with OK, and with Cancel too for the questions that older
+// message files lack.
 int MsgDlg_Show(std::string_view number);
 // The same with every "%1" of the message's text replaced by arg (CP932):
 // a message that names a line or a value.

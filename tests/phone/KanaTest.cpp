@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,61 @@ TEST(KanaFiles, ReaderErrorsKeepWhatCameBefore) {
   std::vector<DirRow> rows;
   EXPECT_FALSE(Dir_Read(dirs, rows));
   EXPECT_EQ(rows.size(), 999u);
+}
+
+// CR alone ends a line as CR LF does. A line that holds a control byte or
+// gives no field stops the reading there; a file with no line read before
+// that, or with blanks only, stops at line 1, never read as an empty list.
+TEST(KanaFiles, CrAloneAndUnreadableFiles) {
+  SystemList list;
+  list[3] = {"0312", "abc"};
+  list[799] = {"9", Sjis("ｱｲ")};
+  std::string crOnly = Spd_Write(list, "c");
+  for (size_t at; (at = crOnly.find("\r\n")) != std::string::npos;) crOnly.erase(at + 1, 1);
+  SystemList again;
+  EXPECT_TRUE(Spd_Read(crOnly, again));
+  EXPECT_EQ(again, list);
+  std::vector<Owner> owners;
+  EXPECT_TRUE(ISpd_Read("!c\r/ISPD/\rTEL=201>\rNO=81>DATA=5<b>", kPersonal, owners));
+  ASSERT_EQ(owners.size(), 1u);
+  EXPECT_EQ(owners[0].entries[1].dial, "5");
+  EXPECT_TRUE(Spd_Read("", again));
+
+  std::string random(4096, '\0'), every(256, '\0');
+  std::mt19937 bits(7);
+  for (char& c : random) c = static_cast<char>(bits());
+  for (int i = 0; i < 256; ++i) every[static_cast<size_t>(i)] = static_cast<char>(i);
+  struct {
+    const char* what;
+    std::string content;
+    int line;
+    bool allModes;
+  } cases[] = {
+      {"random bytes", random, 1, true},
+      {"bytes 0 to 255", every, 1, true},
+      {"NULs only", std::string(300, '\0'), 1, true},
+      {"blanks only", "\r\n \t\r\n", 1, true},
+      {"no line read before", "\r\n\r\nNO=800>DATA=<>\r\n", 1, false},
+      {"a line without a field", "!c\r/SPD/\rNO=001>DATA=1<a>\rhello\r", 4, false},
+      {"a control byte", "!c\n/SPD/\nNO=001>DATA=1<a>\nNO=002>DATA=2\x01<b>\n", 4, false},
+  };
+  for (const auto& c : cases) {
+    int bad = 0;
+    SystemList sys;
+    EXPECT_FALSE(Spd_Read(c.content, sys, &bad)) << c.what;
+    EXPECT_EQ(bad, c.line) << c.what;
+    if (!c.allModes) continue;
+    for (int mode : {kPersonal, kIdCard}) {
+      std::vector<Owner> o;
+      bad = 0;
+      EXPECT_FALSE(ISpd_Read(c.content, mode, o, &bad)) << c.what;
+      EXPECT_EQ(bad, 1) << c.what;
+    }
+    std::vector<DirRow> rows;
+    bad = 0;
+    EXPECT_FALSE(Dir_Read(c.content, rows, &bad)) << c.what;
+    EXPECT_EQ(bad, 1) << c.what;
+  }
 }
 
 TEST(KanaFiles, OwnersAndDirectoryRoundTrip) {

@@ -149,6 +149,7 @@ TEST_F(SelectionData, CommentOfTheFirstLine) {
       {"!\r\n", ""},
       {"no comment\r\n", ""},
       {"!no line end", "no line end"},
+      {"!CR alone\r/SPD/\rNO=000>DATA=<>\r", "CR alone"},
       {"", ""},
       {std::string("!\x82\xa0\xff\x01z\r\n", 7), std::string("\x82\xa0\xff\x01z", 5)},
   };

@@ -668,6 +668,31 @@ TEST_F(KanaForm, ASilentPrintServerIsNoPrinterWithinSecondsAndCancelAnswers) {
   if (format == QPrinter::NativeFormat && !name.isEmpty()) printer->setPrinterName(name);
 }
 
+// A file with CR alone as its line end shows its rows. A binary file is a
+// read that stopped at line 1, and Register asks before it writes over it,
+// with Cancel even from a message file that lacks the question.
+TEST_F(KanaForm, CrAloneFileShowsItsRowsABinaryOneIsKept) {
+  dir.Write("data/SdExtensions.DAT", "!c\r/DIR/\rNO=200>NAME=a>\rNO=201>NAME=b>\r");
+  dir.Write("MSGDLG.DAT", "J9809=T,M9809 %1,1,0\r\nJ7012=T,M7012,1,1\r\n");
+  DialogScript script;
+  Open(kana::kDirectory);
+  QTableWidget* g = Kana_Fm->Dial_StrGrd;
+  ASSERT_EQ(g->rowCount(), 2);
+  EXPECT_EQ(g->item(1, 1)->text(), "201");
+  EXPECT_EQ(g->item(1, 2)->text(), "b");
+  Kana_Fm->Exit_BitBtnClick();
+
+  std::string binary(2048, '\0');
+  for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7 % 256);
+  dir.Write("data/SdExtensions.DAT", binary);
+  script.Then(1);
+  Open(kana::kDirectory);
+  script.Then(2);
+  Kana_Fm->Reg_BitBtnClick();
+  EXPECT_EQ(script.Shown(), std::vector<std::string>({"M9809 1", "Can not read messagefile"}));
+  EXPECT_EQ(Data("SdExtensions.DAT"), binary);
+}
+
 // The print box shows its text and キャンセル before the listing is made, and
 // its キャンセル stops an owner listing too: no job comes of it.
 TEST_F(KanaForm, PrintBoxStandsBeforeTheWorkAndItsCancelAnswers) {
