@@ -390,7 +390,11 @@ void Comm_SetRcvTimeOut(int ms) {
 void Comm_Purge() {
   PortUse u;
   if (!u) return;
-  ::tcflush(u.fd, TCIOFLUSH);
+  // Only what came in is discarded. A write here returns once the bytes are
+  // queued, not sent, so a transmit clear would drop what the program just
+  // wrote to the exchange: the EOT that returns it to idle, the session end
+  // before the next session opens.
+  ::tcflush(u.fd, TCIFLUSH);
   DropBuffered();
 }
 

@@ -47,6 +47,7 @@ CommTiming Comm_GetTiming();
 int Comm_Open();
 int Comm_Setup(int bitsPerSecond);
 void Comm_SetRcvTimeOut(int ms);
+// Discards what was received and not yet read; what was written still goes out.
 void Comm_Purge();
 int Comm_Close();
 bool Comm_IsOpen();

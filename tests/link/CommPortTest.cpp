@@ -2,6 +2,7 @@
 // and the fake exchange's log-in and control bytes.
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -234,6 +236,36 @@ TEST(CommWrite, AFarSideThatTakesNothingEndsTheWriteWithATimeOut) {
   EXPECT_LT(ms, 2500);
   Comm_Close();
   ::close(sv[1]);
+}
+
+// The port's writes only queue their bytes: a purge right after one (the
+// EOT that ends a failed exchange, a session end before the next session
+// opens) must not take them off the line.
+TEST(CommPurge, WhatWasWrittenStillGoesOut) {
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(slave, 0);
+  ASSERT_EQ(Comm_OpenFd(slave), LINK_OK);
+  ASSERT_EQ(Comm_Setup(9600), LINK_OK);
+  constexpr int kSends = 200;
+  for (int i = 0; i < kSends; ++i) {
+    ASSERT_EQ(Comm_SendByte(0x8F), LINK_OK);
+    Comm_Purge();
+  }
+  std::string got;
+  char buf[256];
+  pollfd p{master, POLLIN, 0};
+  while (got.size() < kSends && ::poll(&p, 1, 2000) > 0) {
+    ssize_t n = ::read(master, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  EXPECT_EQ(got, std::string(kSends, '\x8F'));
+  Comm_Close();
+  ::close(master);
 }
 
 int g_hookByte = -1;
