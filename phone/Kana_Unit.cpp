@@ -125,7 +125,8 @@ bool Spd_Read(std::string_view content, SystemList& list, int* badLine) {
         if (field != kData || token.size() > kDialMax) return false;
         list[static_cast<size_t>(current)].dial = token;
         token.clear();
-        inName = true, took = true;
+        inName = true;
+        took = true;
       } else if (c == '>') {
         if (field == kNo) {
           int n = Number(token, 0, kSystemEntries - 1);
@@ -138,7 +139,8 @@ bool Spd_Read(std::string_view content, SystemList& list, int* badLine) {
           return false;
         }
         token.clear();
-        inName = false, took = true;
+        inName = false;
+        took = true;
       } else {
         token += c;
       }
@@ -173,7 +175,8 @@ bool ISpd_Read(std::string_view content, int mode, std::vector<Owner>& owners, i
         if (field != kData || owners.empty() || !numbered || token.size() > kDialMax) return false;
         owners.back().entries[current].dial = token;
         token.clear();
-        inName = true, took = true;
+        inName = true;
+        took = true;
       } else if (c == '>') {
         inName = false;
         if (field == kKey) {

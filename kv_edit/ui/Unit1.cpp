@@ -12,8 +12,8 @@
 #include "platform/SingleInstance.h"
 #include "platform/ui/QtText.h"
 #include "shell/ui/Conf_Unit.h"
-#include "shell/ui/PathLabel.h"
 #include "shell/ui/FormRules.h"
+#include "shell/ui/PathLabel.h"
 
 namespace kv {
 std::string Data_Dir;
